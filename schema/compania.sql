@@ -38,7 +38,7 @@
 -- comprobar_posiciones.sql checks these positions against the database.
 --
 -- Ids: every document table takes its ids from a generator through a
--- selectable procedure cambie_id_<document>; crear_bases.sh starts the
+-- selectable procedure cambie_id_<document>; crear-bases starts the
 -- generators of company k at k*100000 so that the same document has
 -- different ids in different databases.
 

@@ -1,7 +1,9 @@
 #include "schema/demo.h"
 
 #include "db/conjunto_filas.h"
+#include "db/guion.h"
 #include "db/sql.h"
+#include "schema/esquema.h"
 
 namespace esquema {
 
@@ -15,12 +17,7 @@ void configurarCompania(db::Conexion& c, const std::string& ubicacion, const std
                       Valor::texto("NOMBRE DE USUARIO PARA REPLICACION DE ARTICULOS"), Valor::texto(usuario)});
     c.ejecutar(conf, {Valor::texto("INVENTARIO"), Valor::texto("ARTICULOS"),
                       Valor::texto("CLAVE DE USUARIO PARA REPLICACION DE ARTICULOS"), Valor::texto(clave)});
-    c.ejecutar("INSERT INTO SUCURSALES (SUCU_ID, SUCU_NOMBRE) VALUES (1, 'Principal')");
-    c.ejecutar("INSERT INTO SUCURSALES (SUCU_ID, SUCU_NOMBRE) VALUES (2, 'Norte')");
-    const char* tipos[][2] = {{"11", "ENTRADA"}, {"12", "SALIDA"}, {"13", "TRASLADO"}, {"14", "AJUSTE"}};
-    for (auto& t : tipos)
-        c.ejecutar("INSERT INTO TIPO_DOCUMENTO (TIDO_COD, TIDO_NOMCORTO, TIDO_NOMLARGO) VALUES (?, ?, ?)",
-                   {Valor::entero(std::stoll(t[0])), Valor::texto(t[1]), Valor::texto(std::string("Documento ") + t[1])});
+    db::ejecutarGuion(c, guionDemoCompania());
     for (const std::string& par : pares)
         c.ejecutar("INSERT INTO REPLICA_COMPANIA (RPCO_COD, RPCP_NOMBRE, RPCO_SERVIDOR, RPCO_ACTIVA) VALUES (?, ?, ?, 'S')",
                    {Valor::texto(par), Valor::texto("Compañía " + par), Valor::texto(ubicacion)});

@@ -1,10 +1,6 @@
 -- Settings and reference rows that every demo company database gets
--- (crear_bases.sh --demo); the replication partners are added per company.
+-- (crear-bases --demo and the tests); the replication credentials and partners are added per company.
 
-INSERT INTO CONFIGURACION (CONF_MODULO, CONF_CATEGORIA, CONF_PROPIEDAD, CONF_VALOR)
-  VALUES ('INVENTARIO', 'ARTICULOS', 'NOMBRE DE USUARIO PARA REPLICACION DE ARTICULOS', 'SYSDBA');
-INSERT INTO CONFIGURACION (CONF_MODULO, CONF_CATEGORIA, CONF_PROPIEDAD, CONF_VALOR)
-  VALUES ('INVENTARIO', 'ARTICULOS', 'CLAVE DE USUARIO PARA REPLICACION DE ARTICULOS', 'masterkey');
 
 INSERT INTO SUCURSALES (SUCU_ID, SUCU_NOMBRE, SUCU_DIRECCION, SUCU_TELEFONOS)
   VALUES (1, 'Principal', 'Calle 10 # 20-30', '604 555 0101');

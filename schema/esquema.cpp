@@ -9,6 +9,7 @@ namespace esquema {
 // Generated at configure time from the .sql files.
 extern const char* const kGuionGeneral;
 extern const char* const kGuionCompania;
+extern const char* const kGuionDemoCompania;
 
 const std::string& guionGeneral() {
     static const std::string g = kGuionGeneral;
@@ -17,6 +18,11 @@ const std::string& guionGeneral() {
 
 const std::string& guionCompania() {
     static const std::string g = kGuionCompania;
+    return g;
+}
+
+const std::string& guionDemoCompania() {
+    static const std::string g = kGuionDemoCompania;
     return g;
 }
 

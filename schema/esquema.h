@@ -12,6 +12,8 @@ namespace esquema {
 
 const std::string& guionGeneral();
 const std::string& guionCompania();
+// Agencies and document types of a demo company.
+const std::string& guionDemoCompania();
 
 // `conexion` holds the new database's name, user and password; the file must
 // not exist. Leaves the connection attached to the new database.
