@@ -33,6 +33,7 @@ void Corrida::manejarError(const std::string& mensaje) {
 
 ResumenCorrida Corrida::ejecutar(AjustesCorrida a) {
     if (trabajando_.exchange(true)) return {};  // no nested runs
+    detener_ = false;
     resumen_ = {};
     estado_ = {};
     actual_.reset();
@@ -49,7 +50,8 @@ ResumenCorrida Corrida::ejecutar(AjustesCorrida a) {
     try {
         prologo(a);
         faseA(a);
-        faseB(a);
+        if (!detener_) faseB(a);
+        resumen_.detenida = detener_;
     } catch (const std::exception& e) {
         resumen_.terminoConError = true;
         resumen_.silencioso = dynamic_cast<const db::AbortoSilencioso*>(&e) != nullptr;
@@ -135,7 +137,7 @@ void Corrida::faseA(AjustesCorrida& a) {
 
 void Corrida::faseB(AjustesCorrida& a) {
     db::ConjuntoFilas companias = local_.consultar(cola::kCompaniasDestino);
-    for (size_t i = 0; i < companias.numFilas(); ++i) {
+    for (size_t i = 0; i < companias.numFilas() && !detener_; ++i) {
         const std::string c = companias.valor(i, 0).comoTextoONulo();
         obs_.leyenda("Enviando información al servidor " + c);
         obs_.panelProgreso(true);
@@ -178,6 +180,10 @@ void Corrida::procesarCola(cola::Fase fase, db::Conexion& origen, db::Conexion& 
 
     colaActual_ = &origen;
     for (int i = 0; i < total; ++i) {
+        if (detener_) {
+            resumen_.detenida = true;
+            break;
+        }
         const Evento& ev = eventos[static_cast<size_t>(i)];
         actual_ = ev;
         const std::string documento = ev.pref + ev.numero + ev.codigo;

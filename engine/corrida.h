@@ -40,6 +40,7 @@ struct ResumenCorrida {
     int conexionesFallidas = 0;
     bool terminoConError = false;  // the run ended early on an error
     bool silencioso = false;       // ... already reported (a row that could not be posted)
+    bool detenida = false;         // stopped on request before the end
     std::string error;             // the client's message, or the error's text
     std::string detalle;           // with the failing statement, for logs
     int intervaloMs = 0;           // timer interval after the run
@@ -81,6 +82,10 @@ public:
     // the summary (and in the event being processed).
     ResumenCorrida ejecutar(AjustesCorrida ajustes);
     bool trabajando() const { return trabajando_; }
+    // Asks a working run to stop after the event in progress (any thread).
+    // The run then skips what is left and ends as usual; the request is
+    // cleared when the next run starts.
+    void solicitarDetencion() { detener_ = true; }
     // The timer interval the run set last (kIntervaloInicialMs before any).
     int intervaloMs() const { return intervalo_; }
 
@@ -101,6 +106,7 @@ private:
     ObservadorCorrida& obs_;
     std::function<std::string()> directorio_;
     std::atomic<bool> trabajando_{false};
+    std::atomic<bool> detener_{false};
     int intervalo_ = kIntervaloInicialMs;
 
     // State of the run in progress.

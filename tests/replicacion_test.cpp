@@ -431,4 +431,26 @@ TEST_F(Replicacion, UnaCorridaPedidaMientrasOtraTrabajaNoHaceNada) {
     EXPECT_EQ(reentrante.terminadas, 1);
 }
 
+TEST_F(Replicacion, DetencionPedidaTerminaTrasElEventoEnCurso) {
+    struct Detiene : pruebas::ObservadorRegistro {
+        engine::Corrida* corrida = nullptr;
+        void eventoProcesado(const engine::Evento& e, engine::ResultadoEvento r) override {
+            ObservadorRegistro::eventoProcesado(e, r);
+            corrida->solicitarDetencion();
+        }
+    } detiene;
+    engine::Corrida c(local, par, handlers::catalogoCompleto(), detiene, [this] { return directorio(); });
+    detiene.corrida = &c;
+    int64_t primero = esquema::encolarEvento(cia("001"), {"002", 0, Valor::entero(0), "", "", "", "C", "", 1});
+    int64_t segundo = esquema::encolarEvento(cia("001"), {"002", 0, Valor::entero(0), "", "", "", "C", "", 2});
+    engine::AjustesCorrida a;
+    a.companiaLocal = "001";
+    auto r = c.ejecutar(a);
+    EXPECT_TRUE(r.detenida);
+    EXPECT_FALSE(pendiente(cia("001"), primero));
+    EXPECT_TRUE(pendiente(cia("001"), segundo));
+    EXPECT_EQ(detiene.temporizadores.back().first, true);
+    EXPECT_FALSE(c.ejecutar(a).detenida) << "la solicitud no sobrevive a la corrida";
+}
+
 }  // namespace
