@@ -434,9 +434,11 @@ TEST_F(Replicacion, UnaCorridaPedidaMientrasOtraTrabajaNoHaceNada) {
 TEST_F(Replicacion, DetencionPedidaTerminaTrasElEventoEnCurso) {
     struct Detiene : pruebas::ObservadorRegistro {
         engine::Corrida* corrida = nullptr;
+        bool pedida = false;
         void eventoProcesado(const engine::Evento& e, engine::ResultadoEvento r) override {
             ObservadorRegistro::eventoProcesado(e, r);
-            corrida->solicitarDetencion();
+            if (!pedida) corrida->solicitarDetencion();
+            pedida = true;
         }
     } detiene;
     engine::Corrida c(local, par, handlers::catalogoCompleto(), detiene, [this] { return directorio(); });
