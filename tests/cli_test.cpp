@@ -85,7 +85,7 @@ TEST_F(LineaDeComandos, NoPuedeEmpezarOTerminaPorUnError) {
         const char* mensaje;
     };
     const Caso casos[] = {
-        {"compañía sin base", "'" + ubicacion() + "' SYSDBA x 009 --una-vez", "No se encontró el archivo o la ruta "},
+        {"compañía sin base", "'" + ubicacion() + "' SYSDBA " + pruebas::clavePruebas() + " 009 --una-vez", "No se encontró el archivo o la ruta "},
         {"faltan argumentos", "'" + ubicacion() + "' SYSDBA x --una-vez", "Faltan argumentos"},
         {"opción desconocida", base() + " --una-vez --rapido", "Opción desconocida: --rapido"},
         {"cantidad inválida", base() + " --una-vez --operaciones diez", "Se presento el siguiente error: "},
