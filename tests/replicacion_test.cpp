@@ -166,6 +166,22 @@ TEST_P(Documentos, LineaRechazadaDejaElDestinoComoEstaba) {
     EXPECT_GE(observador.pitidos, 2);
 }
 
+TEST_P(Documentos, ComillaEnElPrefijoNoCambiaLaSentencia) {
+    int64_t aj = esquema::crearAjuste(origen(), "AJ", {{"A-1", "1"}});
+    int64_t en = esquema::crearDocumentoInventario(origen(), 11, "O'K", "000001", {{"A-1", "1"}});
+    int64_t evAjuste = encolar(14, aj, "O'K", "0' --", "C", "AJB");
+    int64_t evEntrada = encolar(11, en, "O'K", "000001");
+    auto r = correr();
+    EXPECT_FALSE(r.terminoConError) << r.detalle;
+    EXPECT_FALSE(pendiente(origen(), evAjuste));
+    EXPECT_FALSE(pendiente(origen(), evEntrada));
+    EXPECT_EQ(texto(destino(), "select AJUS_CONC from AJUSTES"), "Ajuste No.O'K0' --");
+    EXPECT_EQ(entero(destino(), "select count(*) from ENTRADAS where PREF_PRE = 'O''K'"), 1);
+    encolar(14, aj, "O'K", "0' --", "A");
+    correr();
+    EXPECT_EQ(texto(destino(), "select AJUS_ANULADO from AJUSTES"), "S");
+}
+
 INSTANTIATE_TEST_SUITE_P(Fases, Documentos, ::testing::ValuesIn(kFases),
                          [](const auto& info) { return std::string(info.param.nombre) == "fase A" ? "FaseA" : "FaseB"; });
 
@@ -429,6 +445,44 @@ TEST_F(Replicacion, UnaCorridaPedidaMientrasOtraTrabajaNoHaceNada) {
     EXPECT_TRUE(reentrante.intento);
     EXPECT_FALSE(reentrante.anidada.iniciada);
     EXPECT_EQ(reentrante.terminadas, 1);
+}
+
+TEST_F(Replicacion, ConexionPerdidaEnMedioDeUnEventoNoDejaNadaYLaSiguienteCorridaSigue) {
+    // The peer's attachment is killed from another connection just before
+    // the handler of the second event runs.
+    struct Corta : pruebas::ObservadorRegistro {
+        db::Conexion* monitor = nullptr;
+        int eventos = 0;
+        void lineaEvento(const std::string& t) override {
+            ObservadorRegistro::lineaEvento(t);
+            if (++eventos == 2)
+                monitor->ejecutar("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID <> CURRENT_CONNECTION "
+                                  "and MON$SYSTEM_FLAG = 0");
+        }
+    } corta;
+    auto monitor = pruebas::conectar(cia("002").base());
+    corta.monitor = monitor.get();
+    cia("002").cerrar();
+    engine::Corrida c(local, par, handlers::catalogoCompleto(), corta, [this] { return directorio(); });
+    int64_t d1 = esquema::crearDocumentoInventario(cia("001"), 11, "EN", "000001", {{"A", "1"}});
+    int64_t d2 = esquema::crearDocumentoInventario(cia("001"), 11, "EN", "000002", {{"A", "1"}, {"B", "2"}});
+    int64_t e1 = esquema::encolarEvento(cia("001"), {"002", 11, Valor::entero(d1), "EN", "000001", "", "C", "", 1});
+    int64_t e2 = esquema::encolarEvento(cia("001"), {"002", 11, Valor::entero(d2), "EN", "000002", "", "C", "", 2});
+    engine::AjustesCorrida a;
+    a.companiaLocal = "001";
+    auto r = c.ejecutar(a);
+    EXPECT_TRUE(r.terminoConError);
+    EXPECT_FALSE(pendiente(cia("001"), e1));
+    EXPECT_TRUE(pendiente(cia("001"), e2));
+    EXPECT_FALSE(errorDeEvento(cia("001"), e2).empty()) << "el motivo queda en el evento";
+    monitor.reset();
+    EXPECT_EQ(entero(cia("002"), "select count(*) from ENTRADAS where ENTR_NUMERO = '000002'"), 0);
+
+    corta.eventos = 100;  // no more cuts
+    r = c.ejecutar(a);
+    EXPECT_FALSE(r.terminoConError) << r.detalle;
+    EXPECT_FALSE(pendiente(cia("001"), e2));
+    EXPECT_EQ(entero(cia("002"), "select count(*) from ENTRADAS_DETALLE"), 3);
 }
 
 TEST_F(Replicacion, DetencionPedidaTerminaTrasElEventoEnCurso) {
