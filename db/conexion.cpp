@@ -296,6 +296,34 @@ bool esConsulta(unsigned tipoSentencia) {
     return tipoSentencia == isc_info_sql_stmt_select || tipoSentencia == isc_info_sql_stmt_select_for_upd;
 }
 
+// Attaches to (or creates) a database with the agent's parameters: user and
+// password only, so no role and no connection character set.
+IAttachment* adjuntar(const std::string& base, const std::string& usuario, const std::string& clave, bool crear) {
+    Estado e;
+    IXpbBuilder* dpb = nullptr;
+    try {
+        dpb = util()->getXpbBuilder(&e.w, IXpbBuilder::DPB, nullptr, 0);
+        dpb->insertString(&e.w, isc_dpb_user_name, usuario.c_str());
+        dpb->insertString(&e.w, isc_dpb_password, clave.c_str());
+        if (crear) {
+            dpb->insertInt(&e.w, isc_dpb_sql_dialect, 3);
+            dpb->insertInt(&e.w, isc_dpb_page_size, 8192);
+            // Bulk creation: forced writes off as a restore does; the file is
+            // new and nobody else uses it yet.
+            dpb->insertInt(&e.w, isc_dpb_force_write, 0);
+        }
+        IAttachment* att = crear ? proveedor()->createDatabase(&e.w, base.c_str(), dpb->getBufferLength(&e.w),
+                                                               dpb->getBuffer(&e.w))
+                                 : proveedor()->attachDatabase(&e.w, base.c_str(), dpb->getBufferLength(&e.w),
+                                                               dpb->getBuffer(&e.w));
+        dpb->dispose();
+        return att;
+    } catch (const FbException& ex) {
+        if (dpb) dpb->dispose();
+        throw errorDe(ex, crear ? "CREATE DATABASE" : "");
+    }
+}
+
 }  // namespace
 
 struct Conexion::Impl {
@@ -303,18 +331,25 @@ struct Conexion::Impl {
     ITransaction* ambito = nullptr;
     std::unordered_map<std::string, IStatement*> preparadas;
 
-    void soltarSentencias(bool liberarEnServidor) {
-        for (auto& [sql, st] : preparadas) {
-            Estado e;
-            try {
-                if (liberarEnServidor)
-                    st->free(&e.w);
-                else
-                    st->release();
-            } catch (const FbException&) {
-                st->release();
-            }
+    // Asks the server to free `objeto` unless the connection is gone; the
+    // local handle goes either way.
+    template <class T, class Liberar>
+    static void soltarObjeto(T* objeto, bool conServidor, Liberar liberar) {
+        if (!conServidor) {
+            objeto->release();
+            return;
         }
+        Estado e;
+        try {
+            liberar(objeto, e.w);
+        } catch (const FbException&) {
+            objeto->release();
+        }
+    }
+
+    void soltarSentencias(bool conServidor) {
+        for (auto& [sql, st] : preparadas)
+            soltarObjeto(st, conServidor, [](IStatement* s, ThrowStatusWrapper& w) { s->free(&w); });
         preparadas.clear();
     }
 
@@ -328,15 +363,7 @@ struct Conexion::Impl {
                 ambito->release(), ambito = nullptr;
         }
         if (att) {
-            Estado e;
-            try {
-                if (conServidor)
-                    att->detach(&e.w);
-                else
-                    att->release();
-            } catch (const FbException&) {
-                att->release();
-            }
+            soltarObjeto(att, conServidor, [](IAttachment* a, ThrowStatusWrapper& w) { a->detach(&w); });
             att = nullptr;
         }
     }
@@ -454,39 +481,12 @@ Conexion::~Conexion() { cerrar(); }
 
 void Conexion::abrir() {
     if (impl_->att) return;
-    Estado e;
-    IXpbBuilder* dpb = nullptr;
-    try {
-        dpb = util()->getXpbBuilder(&e.w, IXpbBuilder::DPB, nullptr, 0);
-        dpb->insertString(&e.w, isc_dpb_user_name, usuario_.c_str());
-        dpb->insertString(&e.w, isc_dpb_password, clave_.c_str());
-        impl_->att = proveedor()->attachDatabase(&e.w, base_.c_str(), dpb->getBufferLength(&e.w), dpb->getBuffer(&e.w));
-        dpb->dispose();
-    } catch (const FbException& ex) {
-        if (dpb) dpb->dispose();
-        throw errorDe(ex, "");
-    }
+    impl_->att = adjuntar(base_, usuario_, clave_, false);
 }
 
 void Conexion::crearBase() {
     cerrar();
-    Estado e;
-    IXpbBuilder* dpb = nullptr;
-    try {
-        dpb = util()->getXpbBuilder(&e.w, IXpbBuilder::DPB, nullptr, 0);
-        dpb->insertString(&e.w, isc_dpb_user_name, usuario_.c_str());
-        dpb->insertString(&e.w, isc_dpb_password, clave_.c_str());
-        dpb->insertInt(&e.w, isc_dpb_sql_dialect, 3);
-        dpb->insertInt(&e.w, isc_dpb_page_size, 8192);
-        // Bulk creation: forced writes off like a restore does; the file is
-        // new and nobody else uses it yet.
-        dpb->insertInt(&e.w, isc_dpb_force_write, 0);
-        impl_->att = proveedor()->createDatabase(&e.w, base_.c_str(), dpb->getBufferLength(&e.w), dpb->getBuffer(&e.w));
-        dpb->dispose();
-    } catch (const FbException& ex) {
-        if (dpb) dpb->dispose();
-        throw errorDe(ex, "CREATE DATABASE");
-    }
+    impl_->att = adjuntar(base_, usuario_, clave_, true);
 }
 
 void Conexion::cerrar() { impl_->soltar(true); }
