@@ -82,8 +82,9 @@ public:
     ConjuntoFilas consultar(const std::string& sql, const std::vector<Valor>& parametros,
                             Transaccion t = Transaccion::Actual);
 
-    // Creates a new database file (dialect 3, no default character set) and
-    // leaves this connection attached to it.
+    // Creates a new database file (dialect 3, no default character set,
+    // forced writes off: meant for test and demo databases) and leaves this
+    // connection attached to it.
     void crearBase();
 
     struct Impl;
