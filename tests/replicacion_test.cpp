@@ -113,6 +113,15 @@ TEST_P(Documentos, BorrarYAnularPorClaveDeNegocio) {
               1)
         << "anular no toca las líneas";
     EXPECT_EQ(entero(destino(), "select count(*) from ENTRADAS where ENTR_NUMERO = '000002'"), 0);
+
+    // Operations compare exactly: a lower-case "d" or an empty one copies.
+    for (const char* oper : {"d", ""}) {
+        SCOPED_TRACE(std::string("oper '") + oper + "'");
+        destino().ejecutar("update ENTRADAS set ENTR_ANULADO = 'S'");
+        encolar(11, a, "EN", "000001", oper);
+        correr();
+        EXPECT_EQ(texto(destino(), "select ENTR_ANULADO from ENTRADAS where ENTR_NUMERO = '000001'"), "N");
+    }
 }
 
 TEST_P(Documentos, AjusteSeArchivaConElPrefijoDestinoYSeEncuentraPorConcepto) {
