@@ -162,6 +162,16 @@ void ConjuntoFilas::marcarBorrada(size_t fila) {
     f.estado_ = EstadoFila::Borrada;
 }
 
+void ConjuntoFilas::revertir(size_t fila) {
+    Fila& f = filas_.at(fila);
+    if (f.estado_ == EstadoFila::Insertada) {
+        quitar(fila);
+        return;
+    }
+    f.actuales_ = f.originales_;
+    if (f.estado_ != EstadoFila::Aplicada) f.estado_ = EstadoFila::SinCambios;
+}
+
 void ConjuntoFilas::quitar(size_t fila) { filas_.erase(filas_.begin() + static_cast<long>(fila)); }
 
 void ConjuntoFilas::verificarPosteo(const Fila& f) const {

@@ -69,6 +69,12 @@ public:
     void asignar(size_t fila, size_t columna, const Valor& v);
     void asignar(size_t fila, const std::string& columna, const Valor& v) { asignar(fila, indice(columna), v); }
     void marcarBorrada(size_t fila);
+    // Undoes the changes of a row not yet applied: an appended row goes, an
+    // edited one takes the values read back.
+    void revertir(size_t fila);
+    // The posting check of aplicar() without sending anything: a NOT NULL
+    // column left NULL goes to alFallarPosteo and throws AbortoSilencioso.
+    void verificarPosteo(size_t fila) const { verificarPosteo(filas_.at(fila)); }
     // Drops a row from memory only (nothing is sent).
     void quitar(size_t fila);
 
