@@ -210,7 +210,7 @@ void PantallaEventos::borrarDeLaVista() {
 
 void PantallaEventos::guardarSeleccion() {
     QString nombre = forma_.nombreArchivo;
-    if (!grilla_->vista()->hasFocus() && focusWidget() != grilla_->vista()) return;
+    if (focusWidget() != grilla_->vista()) return;  // the grid's focus, active window or not
     auto [elegido, filtro] = Dialogos::guardarComo(this, nombre);
     if (elegido.isEmpty()) return;
     std::string ruta = nombreConExtension(elegido.toStdString(), filtro);

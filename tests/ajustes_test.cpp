@@ -60,9 +60,10 @@ TEST(Registro, DirectorioDeLaClave2017ODe2016) {
         Avisos avisos;
         EXPECT_EQ(engine::diraplicacion(&avisos), c.directorio);
         EXPECT_EQ(avisos.recibidos.size(), c.aviso ? 1u : 0u);
-        if (c.aviso)
+        if (c.aviso) {
             EXPECT_EQ(avisos.recibidos[0],
                       "No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\TKM\\ValdrexERP2017\\Directorio");
+        }
     }
     unsetenv("REPLICADOR_REGISTRO");
 }

@@ -34,7 +34,9 @@ protected:
             SCOPED_TRACE(s);
             try {
                 db::ConjuntoFilas r = c.consultar(s);
-                if (filasSonFallas) EXPECT_EQ(r.numFilas(), 0u) << "posición o clave fuera de lugar";
+                if (filasSonFallas) {
+                    EXPECT_EQ(r.numFilas(), 0u) << "posición o clave fuera de lugar";
+                }
             } catch (const std::exception& e) {
                 ADD_FAILURE() << e.what();
             }
