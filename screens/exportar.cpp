@@ -31,7 +31,10 @@ std::string escaparXml(const std::string& s) {
             case '"': r += "&quot;"; break;
             case '\r': break;
             case '\n': r += "&#10;"; break;
-            default: r += c;
+            case '\t': r += c; break;
+            default:
+                // Other control characters are not allowed in XML at all.
+                if (static_cast<unsigned char>(c) >= 0x20) r += c;
         }
     }
     return r;
@@ -118,8 +121,12 @@ std::string nombreConExtension(const std::string& nombre, int indiceFiltro) {
     return mayusculas(ultimos) == mayusculas(ext) ? nombre : nombre + "." + ext;
 }
 
-std::string exportarTexto(const TablaExportada& t) { return conSeparador(t, true, sinTabulaciones, "\t"); }
-std::string exportarCsv(const TablaExportada& t) { return conSeparador(t, true, campoCsv, ","); }
+// Spreadsheets and editors take a file without a byte order mark for the
+// Windows code page; with it they read the accents right.
+const char* const kMarcaUtf8 = "\xEF\xBB\xBF";
+
+std::string exportarTexto(const TablaExportada& t) { return kMarcaUtf8 + conSeparador(t, true, sinTabulaciones, "\t"); }
+std::string exportarCsv(const TablaExportada& t) { return kMarcaUtf8 + conSeparador(t, true, campoCsv, ","); }
 std::string textoPortapapeles(const TablaExportada& t) { return conSeparador(t, false, sinTabulaciones, "\t"); }
 
 std::string exportarHtml(const TablaExportada& t) {

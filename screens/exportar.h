@@ -25,6 +25,7 @@ std::vector<std::string> filtrosGuardar();
 // (compared in upper case). Empty for a filter index outside 1 to 5.
 std::string nombreConExtension(const std::string& nombre, int indiceFiltro);
 
+// Texts are UTF-8; the plain text and CSV files start with its byte order mark.
 std::string exportarTexto(const TablaExportada& t);  // tab-separated, CR LF
 std::string exportarCsv(const TablaExportada& t);    // RFC 4180, CR LF
 std::string exportarHtml(const TablaExportada& t);

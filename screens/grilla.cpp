@@ -1,18 +1,22 @@
 #include "screens/grilla.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QCollator>
 #include <QComboBox>
 #include <QDate>
-#include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTime>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "db/errores.h"
 #include "engine/formato.h"
@@ -21,6 +25,22 @@ namespace screens {
 
 using db::TipoValor;
 using db::Valor;
+
+namespace {
+
+constexpr unsigned kSqlTexto = 452;     // CHAR: read back padded with blanks
+constexpr unsigned kSqlVariable = 448;  // VARCHAR
+constexpr int kAltoFiltro = 22;
+constexpr int kPausaBusqueda = 1500;  // ms without a key that starts a new search
+
+QString sinBlancosFinales(QString t) {
+    qsizetype n = t.size();
+    while (n > 0 && t.at(n - 1) == ' ') --n;
+    t.truncate(n);
+    return t;
+}
+
+}  // namespace
 
 // --- ModeloFilas ---------------------------------------------------------------
 
@@ -61,14 +81,41 @@ void ModeloFilas::quitar(int fila) {
     endRemoveRows();
 }
 
-bool ModeloFilas::hayCambios() const {
-    for (size_t i = 0; i < filas_.numFilas(); ++i) {
-        db::EstadoFila e = filas_.fila(i).estado();
-        if (e == db::EstadoFila::Insertada || e == db::EstadoFila::Borrada) return true;
-        if (e == db::EstadoFila::Modificada)
-            for (size_t c = 0; c < filas_.numColumnas(); ++c)
-                if (filas_.fila(i).cambiada(c)) return true;
+void ModeloFilas::revertir(int fila) {
+    if (filas_.fila(filaDatos(fila)).estado() == db::EstadoFila::Insertada) {
+        beginRemoveRows({}, fila, fila);
+        filas_.revertir(filaDatos(fila));
+        recalcularVisibles();
+        endRemoveRows();
+        return;
     }
+    filas_.revertir(filaDatos(fila));
+    emit dataChanged(index(fila, 0), index(fila, columnCount() - 1));
+    emit headerDataChanged(Qt::Vertical, fila, fila);
+}
+
+bool ModeloFilas::sinTocar(int fila) const {
+    const db::Fila& f = filas_.fila(filaDatos(fila));
+    if (f.estado() != db::EstadoFila::Insertada) return false;
+    for (size_t c = 0; c < filas_.numColumnas(); ++c)
+        if (!f.valor(c).esNulo()) return false;
+    return true;
+}
+
+bool ModeloFilas::pendiente(int fila) const {
+    const db::Fila& f = filas_.fila(filaDatos(fila));
+    if (f.estado() == db::EstadoFila::Insertada) return !sinTocar(fila);
+    if (f.estado() != db::EstadoFila::Modificada) return false;
+    for (size_t c = 0; c < filas_.numColumnas(); ++c)
+        if (f.cambiada(c)) return true;
+    return false;
+}
+
+bool ModeloFilas::hayCambios() const {
+    for (size_t i = 0; i < filas_.numFilas(); ++i)
+        if (filas_.fila(i).estado() == db::EstadoFila::Borrada) return true;
+    for (int f = 0; f < rowCount(); ++f)
+        if (pendiente(f)) return true;
     return false;
 }
 
@@ -88,8 +135,19 @@ QString ModeloFilas::texto(int fila, int columna) const {
         case TipoValor::Hora: return QString::fromStdString(engine::horaLarga(v.horaValor()));
         case TipoValor::MarcaTiempo:
             return QString::fromStdString(engine::fechaCorta(v.fechaValor()) + " " + engine::horaLarga(v.horaValor()));
-        default: return QString::fromStdString(v.comoTexto());
+        default: {
+            QString t = QString::fromStdString(v.comoTexto());
+            return filas_.columnas().at(static_cast<size_t>(c.columnaDatos)).tipoSql == kSqlTexto ? sinBlancosFinales(t)
+                                                                                                  : t;
+        }
     }
+}
+
+int ModeloFilas::largoMaximo(int columna) const {
+    const ColumnaGrilla& c = columnas_.at(static_cast<size_t>(columna));
+    if (c.tipo != ColumnaGrilla::Tipo::Texto) return 0;
+    const db::Columna& d = filas_.columnas().at(static_cast<size_t>(c.columnaDatos));
+    return d.tipoSql == kSqlTexto || d.tipoSql == kSqlVariable ? static_cast<int>(d.longitud) : 0;
 }
 
 QVariant ModeloFilas::data(const QModelIndex& i, int rol) const {
@@ -98,13 +156,15 @@ QVariant ModeloFilas::data(const QModelIndex& i, int rol) const {
     const Valor& v = filas_.valor(filaDatos(i.row()), static_cast<size_t>(c.columnaDatos));
     if (c.tipo == ColumnaGrilla::Tipo::Casilla) {
         if (rol == Qt::CheckStateRole) return v.comoTextoONulo() == "S" ? Qt::Checked : Qt::Unchecked;
-        if (rol == kRolOrden) return QString::fromStdString(v.comoTextoONulo());
+        if (rol == kRolOrden) return sinBlancosFinales(QString::fromStdString(v.comoTextoONulo()));
         return {};
     }
+    if (c.tipo == ColumnaGrilla::Tipo::Busqueda && rol == kRolClave)
+        return v.esNulo() ? QVariant() : QVariant::fromValue<qlonglong>(v.comoEntero());
     if (rol == Qt::DisplayRole || rol == Qt::EditRole || rol == Qt::ToolTipRole) return texto(i.row(), i.column());
     if (rol == kRolOrden) {
         switch (v.tipo()) {
-            case TipoValor::Entero: return QVariant::fromValue<qlonglong>(v.escalado());
+            case TipoValor::Entero: return QVariant::fromValue<qlonglong>(v.comoEntero());
             case TipoValor::Decimal:
             case TipoValor::Flotante: return v.comoFlotante();
             case TipoValor::Fecha: {
@@ -131,21 +191,33 @@ bool ModeloFilas::setData(const QModelIndex& i, const QVariant& v, int rol) {
             if (rol != Qt::CheckStateRole) return false;
             filas_.asignar(fila, columna, Valor::texto(v.toInt() == Qt::Checked ? "S" : "N"));
         } else if (c.tipo == ColumnaGrilla::Tipo::Busqueda) {
-            if (rol != Qt::EditRole) return false;
-            const QString nombre = v.toString();
             Valor clave;
-            for (const auto& [codigo, n] : c.opciones)
-                if (n == nombre) clave = Valor::entero(codigo);
+            if (rol == kRolClave) {
+                if (v.isValid() && !v.isNull()) clave = Valor::entero(v.toLongLong());
+            } else if (rol == Qt::EditRole) {
+                const QString nombre = v.toString();
+                auto it = std::find_if(c.opciones.begin(), c.opciones.end(),
+                                       [&](const auto& o) { return o.second == nombre; });
+                if (it != c.opciones.end()) clave = Valor::entero(it->first);
+                else if (!nombre.isEmpty()) return false;  // not one of the names offered
+            } else {
+                return false;
+            }
             filas_.asignar(fila, columna, clave);
         } else {
             if (rol != Qt::EditRole) return false;
             const QString t = v.toString();
+            // An editor closed without a change leaves the row as it was.
+            if (t == texto(i.row(), i.column())) return true;
+            const int largo = largoMaximo(i.column());
+            if (largo > 0 && t.size() > largo) return false;
             filas_.asignar(fila, columna, t.isEmpty() ? Valor::nulo() : Valor::texto(t.toStdString()));
         }
     } catch (const db::ErrorConversion&) {
         return false;  // the cell keeps its value
     }
     emit dataChanged(index(i.row(), 0), index(i.row(), columnCount() - 1));
+    emit headerDataChanged(Qt::Vertical, i.row(), i.row());
     return true;
 }
 
@@ -190,6 +262,11 @@ void ProxyGrilla::limpiarFiltros() {
     invalidateFilter();
 }
 
+void ProxyGrilla::activarFiltros(bool activos) {
+    filtrosActivos_ = activos;
+    invalidateFilter();
+}
+
 void ProxyGrilla::fijarFilaActual(int fila) {
     int anterior = filaActual_;
     filaActual_ = fila;
@@ -198,7 +275,18 @@ void ProxyGrilla::fijarFilaActual(int fila) {
 }
 
 QVariant ProxyGrilla::headerData(int s, Qt::Orientation o, int rol) const {
-    if (rol == Qt::DisplayRole && o == Qt::Vertical) return s == filaActual_ ? QString::fromUtf8("▶") : QString();
+    if (rol == Qt::DisplayRole && o == Qt::Vertical) {
+        // ▶ current row; ✱ appended and ✎ changed rows not yet written.
+        QString marca = s == filaActual_ ? QString::fromUtf8("▶") : QString();
+        auto* modelo = qobject_cast<const ModeloFilas*>(sourceModel());
+        if (modelo && s >= 0 && s < rowCount()) {
+            int fila = mapToSource(index(s, 0)).row();
+            db::EstadoFila e = modelo->filas().fila(modelo->filaDatos(fila)).estado();
+            if (e == db::EstadoFila::Insertada) marca = QString::fromUtf8("✱");
+            else if (modelo->pendiente(fila)) marca = QString::fromUtf8("✎");
+        }
+        return marca;
+    }
     if (rol == Qt::DisplayRole && o == Qt::Horizontal) {
         QString t = QSortFilterProxyModel::headerData(s, o, rol).toString();
         for (size_t k = 0; k < orden_.size(); ++k)
@@ -216,17 +304,30 @@ bool ProxyGrilla::lessThan(const QModelIndex& a, const QModelIndex& b) const {
     for (const auto& [columna, sentido] : orden_) {
         QVariant va = sourceModel()->index(a.row(), columna).data(ModeloFilas::kRolOrden);
         QVariant vb = sourceModel()->index(b.row(), columna).data(ModeloFilas::kRolOrden);
-        int c = QVariant::compare(va, vb) == QPartialOrdering::Less      ? -1
-                : QVariant::compare(va, vb) == QPartialOrdering::Greater ? 1
-                                                                        : 0;
-        if (!va.isValid() && vb.isValid()) c = -1;
-        if (va.isValid() && !vb.isValid()) c = 1;
+        int c = 0;
+        if (!va.isValid() || !vb.isValid()) {
+            c = va.isValid() - vb.isValid();  // empty cells first
+        } else if (va.typeId() == QMetaType::QString && vb.typeId() == QMetaType::QString) {
+            // Texts as people order them: without regard to case, accents after
+            // their letter; case only breaks a tie.
+            static const QCollator orden = [] {
+                QCollator o;
+                o.setCaseSensitivity(Qt::CaseInsensitive);
+                return o;
+            }();
+            c = orden.compare(va.toString(), vb.toString());
+            if (c == 0) c = va.toString().compare(vb.toString());
+        } else {
+            QPartialOrdering o = QVariant::compare(va, vb);
+            c = o == QPartialOrdering::Less ? -1 : o == QPartialOrdering::Greater ? 1 : 0;
+        }
         if (c != 0) return sentido == Qt::AscendingOrder ? c < 0 : c > 0;
     }
     return a.row() < b.row();  // equal keys keep the order read
 }
 
 bool ProxyGrilla::filterAcceptsRow(int fila, const QModelIndex& padre) const {
+    if (!filtrosActivos_) return true;
     for (size_t c = 0; c < filtros_.size(); ++c) {
         if (filtros_[c].isEmpty()) continue;
         QModelIndex i = sourceModel()->index(fila, static_cast<int>(c), padre);
@@ -240,26 +341,43 @@ bool ProxyGrilla::filterAcceptsRow(int fila, const QModelIndex& padre) const {
 // --- DelegadoGrilla ------------------------------------------------------------
 
 namespace {
-const ColumnaGrilla* columnaDe(const QModelIndex& i) {
+
+const ModeloFilas* modeloDe(const QModelIndex& i) {
     auto* proxy = qobject_cast<const QSortFilterProxyModel*>(i.model());
-    auto* modelo = qobject_cast<const ModeloFilas*>(proxy ? proxy->sourceModel() : i.model());
-    return modelo ? &modelo->columnas().at(static_cast<size_t>(i.column())) : nullptr;
+    return qobject_cast<const ModeloFilas*>(proxy ? proxy->sourceModel() : i.model());
 }
+
 }  // namespace
 
 QWidget* DelegadoGrilla::createEditor(QWidget* padre, const QStyleOptionViewItem& o, const QModelIndex& i) const {
-    const ColumnaGrilla* c = columnaDe(i);
+    const ModeloFilas* modelo = modeloDe(i);
+    const ColumnaGrilla* c = modelo ? &modelo->columnas().at(static_cast<size_t>(i.column())) : nullptr;
     if (c && c->tipo == ColumnaGrilla::Tipo::Busqueda) {
         auto* combo = new QComboBox(padre);
-        for (const auto& [codigo, nombre] : c->opciones) combo->addItem(nombre);
+        combo->setObjectName("listaBusqueda");
+        combo->addItem(QString(), QVariant());  // no type
+        for (const auto& [codigo, nombre] : c->opciones) combo->addItem(nombre, QVariant::fromValue<qlonglong>(codigo));
+        // A choice from the list is taken at once, as the operator expects.
+        auto* yo = const_cast<DelegadoGrilla*>(this);
+        connect(combo, &QComboBox::activated, yo, [yo, combo] {
+            emit yo->commitData(combo);
+            emit yo->closeEditor(combo);
+        });
         return combo;
     }
-    return QStyledItemDelegate::createEditor(padre, o, i);
+    QWidget* editor = QStyledItemDelegate::createEditor(padre, o, i);
+    if (auto* linea = qobject_cast<QLineEdit*>(editor); linea && modelo) {
+        linea->setObjectName("editorCelda");
+        int largo = modelo->largoMaximo(i.column());
+        if (largo > 0) linea->setMaxLength(largo);
+    }
+    return editor;
 }
 
 void DelegadoGrilla::setEditorData(QWidget* editor, const QModelIndex& i) const {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        combo->setCurrentText(i.data(Qt::EditRole).toString());
+        QVariant clave = i.data(ModeloFilas::kRolClave);
+        combo->setCurrentIndex(std::max(0, clave.isValid() ? combo->findData(clave) : 0));
         return;
     }
     QStyledItemDelegate::setEditorData(editor, i);
@@ -267,10 +385,74 @@ void DelegadoGrilla::setEditorData(QWidget* editor, const QModelIndex& i) const 
 
 void DelegadoGrilla::setModelData(QWidget* editor, QAbstractItemModel* m, const QModelIndex& i) const {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        m->setData(i, combo->currentText(), Qt::EditRole);
+        m->setData(i, combo->currentData(), ModeloFilas::kRolClave);
         return;
     }
     QStyledItemDelegate::setModelData(editor, m, i);
+}
+
+// --- CabeceraGrilla --------------------------------------------------------------
+
+// The column titles with the filter row drawn under them: the header grows by
+// one line while the filters show, and the filter edits live in its viewport,
+// so they scroll with the columns.
+class CabeceraGrilla : public QHeaderView {
+public:
+    explicit CabeceraGrilla(QWidget* padre) : QHeaderView(Qt::Horizontal, padre) {}
+
+    void fijarFiltrosVisibles(bool visibles) {
+        filtrosVisibles_ = visibles;
+        updateGeometry();
+    }
+    bool filtrosVisibles() const { return filtrosVisibles_; }
+    int altoFiltros() const { return filtrosVisibles_ ? kAltoFiltro : 0; }
+
+    QSize sizeHint() const override {
+        QSize s = QHeaderView::sizeHint();
+        s.setHeight(s.height() + altoFiltros());
+        return s;
+    }
+
+protected:
+    void paintSection(QPainter* p, const QRect& r, int logica) const override {
+        QHeaderView::paintSection(p, r.adjusted(0, 0, 0, -altoFiltros()), logica);
+    }
+
+private:
+    bool filtrosVisibles_ = false;
+};
+
+// --- DialogoBuscar -------------------------------------------------------------
+
+DialogoBuscar::DialogoBuscar(Grilla* grilla) : QDialog(grilla), grilla_(grilla) {
+    setObjectName("dialogoBuscar");
+    setWindowTitle("Buscar");
+    auto* capas = new QVBoxLayout(this);
+    auto* fila = new QHBoxLayout;
+    texto_ = new QLineEdit(this);
+    texto_->setObjectName("textoBuscar");
+    auto* siguiente = new QPushButton("Buscar &siguiente", this);
+    siguiente->setObjectName("btnBuscarSiguiente");
+    siguiente->setDefault(true);
+    auto* cerrar = new QPushButton("Cerrar", this);
+    fila->addWidget(new QLabel("Buscar:", this));
+    fila->addWidget(texto_, 1);
+    fila->addWidget(siguiente);
+    fila->addWidget(cerrar);
+    soloColumna_ = new QCheckBox("Solo en la columna actual", this);
+    aviso_ = new QLabel(this);
+    aviso_->setObjectName("avisoBuscar");
+    capas->addLayout(fila);
+    capas->addWidget(soloColumna_);
+    capas->addWidget(aviso_);
+    connect(siguiente, &QPushButton::clicked, this, &DialogoBuscar::buscarSiguiente);
+    connect(cerrar, &QPushButton::clicked, this, &QDialog::close);
+}
+
+bool DialogoBuscar::buscarSiguiente() {
+    bool hallado = grilla_->buscarSiguiente(texto_->text(), soloColumna_->isChecked());
+    aviso_->setText(hallado || texto_->text().isEmpty() ? QString() : QString::fromUtf8("No se encontró el texto"));
+    return hallado;
 }
 
 // --- Grilla --------------------------------------------------------------------
@@ -278,79 +460,125 @@ void DelegadoGrilla::setModelData(QWidget* editor, QAbstractItemModel* m, const 
 Grilla::Grilla(QWidget* padre) : QWidget(padre) {
     auto* capas = new QVBoxLayout(this);
     capas->setContentsMargins(0, 0, 0, 0);
-    capas->setSpacing(0);
-    barraFiltros_ = new QWidget(this);
-    barraFiltros_->setObjectName("filaFiltros");
-    barraFiltros_->setFixedHeight(24);
-    barraFiltros_->hide();
     vista_ = new QTableView(this);
     vista_->setObjectName("grilla");
+    cabecera_ = new CabeceraGrilla(vista_);
+    vista_->setHorizontalHeader(cabecera_);
     proxy_ = new ProxyGrilla(this);
     vista_->setModel(proxy_);
     vista_->setItemDelegate(new DelegadoGrilla(vista_));
     vista_->setShowGrid(true);
     vista_->setSortingEnabled(false);  // titles sort through ordenarPor
-    vista_->horizontalHeader()->setSectionsMovable(true);
-    vista_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    vista_->horizontalHeader()->setSectionsClickable(true);
+    vista_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    cabecera_->setSectionsMovable(true);
+    cabecera_->setSectionResizeMode(QHeaderView::Interactive);
+    cabecera_->setMinimumSectionSize(8);  // a one-letter column is narrower than the style's default
+    cabecera_->setSectionsClickable(true);
+    cabecera_->setHighlightSections(true);
     vista_->verticalHeader()->setDefaultSectionSize(20);
-    vista_->verticalHeader()->setMinimumWidth(16);
+    vista_->verticalHeader()->setFixedWidth(22);
+    vista_->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     vista_->setTextElideMode(Qt::ElideRight);
     vista_->installEventFilter(this);
-    capas->addWidget(barraFiltros_);
     capas->addWidget(vista_);
 
-    connect(vista_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int logica) {
+    connect(cabecera_, &QHeaderView::sectionClicked, this, [this](int logica) {
         ordenarPor(logica, QApplication::keyboardModifiers() & Qt::ControlModifier);
     });
     auto reubicar = [this] { ubicarFiltros(); };
-    connect(vista_->horizontalHeader(), &QHeaderView::sectionResized, this, reubicar);
-    connect(vista_->horizontalHeader(), &QHeaderView::sectionMoved, this, reubicar);
+    connect(cabecera_, &QHeaderView::sectionResized, this, reubicar);
+    connect(cabecera_, &QHeaderView::sectionMoved, this, reubicar);
+    connect(cabecera_, &QHeaderView::geometriesChanged, this, reubicar);
     connect(vista_->horizontalScrollBar(), &QScrollBar::valueChanged, this, reubicar);
+    connect(vista_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& actual, const QModelIndex& anterior) {
+                proxy_->fijarFilaActual(actual.row());
+                int a = anterior.isValid() ? proxy_->mapToSource(anterior).row() : -1;
+                int b = actual.isValid() ? proxy_->mapToSource(actual).row() : -1;
+                emit filaCambiada(a, b);
+            });
+    // A reset (the list read again) leaves no current row.
+    connect(proxy_, &QAbstractItemModel::modelReset, this, [this] { proxy_->fijarFilaActual(-1); });
+}
+
+Grilla::~Grilla() {
+    // The children outlive our members while QWidget tears them down; their
+    // signals must not reach the filter edits any more.
+    for (QObject* emisor : {static_cast<QObject*>(cabecera_), static_cast<QObject*>(vista_->horizontalScrollBar()),
+                            static_cast<QObject*>(vista_->selectionModel()), static_cast<QObject*>(proxy_)})
+        emisor->disconnect(this);
 }
 
 void Grilla::fijarModelo(ModeloFilas* modelo, bool soloLectura) {
-    modelo_ = modelo;
-    proxy_->setSourceModel(modelo);
-    vista_->setEditTriggers(soloLectura ? QAbstractItemView::NoEditTriggers
-                                        : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                              QAbstractItemView::SelectedClicked);
+    if (modelo_ != modelo) {
+        modelo_ = modelo;
+        proxy_->setSourceModel(modelo);
+    }
+    soloLectura_ = soloLectura;
+    fijarDisparadores();
     vista_->setSelectionBehavior(soloLectura ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
-    vista_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(vista_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& actual) { proxy_->fijarFilaActual(actual.row()); });
 
+    std::vector<QString> titulos;
+    for (const ColumnaGrilla& c : modelo->columnas()) titulos.push_back(c.titulo);
+    if (titulos != titulosDispuestos_) {
+        titulosDispuestos_ = titulos;
+        disponerColumnas();
+    }
+    ubicarFiltros();
+}
+
+void Grilla::disponerColumnas() {
     for (QLineEdit* f : filtros_) delete f;
     filtros_.clear();
-    const auto& columnas = modelo->columnas();
+    proxy_->limpiarFiltros();
+    const auto& columnas = modelo_->columnas();
     for (size_t c = 0; c < columnas.size(); ++c) {
         vista_->setColumnWidth(static_cast<int>(c), columnas[c].ancho);
-        auto* filtro = new QLineEdit(barraFiltros_);
+        auto* filtro = new QLineEdit(cabecera_->viewport());
         filtro->setObjectName(QString("filtro%1").arg(c));
+        filtro->setPlaceholderText(QString::fromUtf8("…"));
+        filtro->setVisible(cabecera_->filtrosVisibles());
+        filtro->installEventFilter(this);
         connect(filtro, &QLineEdit::textChanged, this,
                 [this, c](const QString& t) { proxy_->fijarFiltro(static_cast<int>(c), t); });
         filtros_.push_back(filtro);
     }
-    if (!columnas.empty()) vista_->horizontalHeader()->setStretchLastSection(false);
-    ubicarFiltros();
+}
+
+void Grilla::fijarDisparadores() {
+    QAbstractItemView::EditTriggers d = QAbstractItemView::NoEditTriggers;
+    if (!soloLectura_) {
+        d = QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked;
+        if (!buscaAlEscribir_) d |= QAbstractItemView::AnyKeyPressed;
+    }
+    vista_->setEditTriggers(d);
+}
+
+void Grilla::fijarBusquedaAlEscribir(bool busca) {
+    buscaAlEscribir_ = busca;
+    fijarDisparadores();
 }
 
 void Grilla::mostrarFiltros(bool visibles) {
-    barraFiltros_->setVisible(visibles);
-    if (!visibles) {  // a hidden filter must not keep rows away
-        for (QLineEdit* f : filtros_) f->clear();
-        proxy_->limpiarFiltros();
-    }
+    cabecera_->fijarFiltrosVisibles(visibles);
+    // A hidden filter row keeps its texts but hides no rows.
+    proxy_->activarFiltros(visibles);
+    QMetaObject::invokeMethod(vista_, "updateGeometries");
     ubicarFiltros();
 }
 
-bool Grilla::filtrosVisibles() const { return !barraFiltros_->isHidden(); }
+bool Grilla::filtrosVisibles() const { return cabecera_->filtrosVisibles(); }
+
+QLineEdit* Grilla::filtro(int columna) const {
+    return columna >= 0 && columna < static_cast<int>(filtros_.size()) ? filtros_[static_cast<size_t>(columna)] : nullptr;
+}
 
 void Grilla::ordenarPor(int columna, bool agregar) { proxy_->ordenarPor(columna, agregar); }
 
 int Grilla::filaActual() const {
     QModelIndex i = vista_->currentIndex();
-    return i.isValid() ? proxy_->mapToSource(i).row() : (proxy_->rowCount() > 0 ? proxy_->mapToSource(proxy_->index(0, 0)).row() : -1);
+    if (i.isValid()) return proxy_->mapToSource(i).row();
+    return proxy_->rowCount() > 0 ? proxy_->mapToSource(proxy_->index(0, 0)).row() : -1;
 }
 
 void Grilla::irAFila(int filaModelo) {
@@ -363,16 +591,15 @@ TablaExportada Grilla::seleccion() const {
     TablaExportada t;
     if (!modelo_) return t;
     std::vector<int> columnas;
-    QHeaderView* h = vista_->horizontalHeader();
-    for (int v = 0; v < h->count(); ++v) {
-        int logica = h->logicalIndex(v);
-        if (!h->isSectionHidden(logica)) columnas.push_back(logica);
+    for (int v = 0; v < cabecera_->count(); ++v) {
+        int logica = cabecera_->logicalIndex(v);
+        if (!cabecera_->isSectionHidden(logica)) columnas.push_back(logica);
     }
     for (int c : columnas) t.titulos.push_back(modelo_->columnas()[static_cast<size_t>(c)].titulo.toStdString());
     std::vector<int> filas;
-    for (const QModelIndex& i : vista_->selectionModel()->selectedIndexes())
-        if (std::find(filas.begin(), filas.end(), i.row()) == filas.end()) filas.push_back(i.row());
+    for (const QModelIndex& i : vista_->selectionModel()->selectedIndexes()) filas.push_back(i.row());
     std::sort(filas.begin(), filas.end());
+    filas.erase(std::unique(filas.begin(), filas.end()), filas.end());
     for (int f : filas) {
         std::vector<std::string> celdas;
         for (int c : columnas) {
@@ -402,12 +629,15 @@ bool Grilla::buscarIncremental(const QString& texto) {
     return false;
 }
 
-bool Grilla::buscarSiguiente(const QString& texto) {
+bool Grilla::buscarSiguiente(const QString& texto, bool soloColumnaActual) {
     if (texto.isEmpty()) return false;
-    int n = proxy_->rowCount(), desde = vista_->currentIndex().isValid() ? vista_->currentIndex().row() : -1;
+    const QModelIndex actual = vista_->currentIndex();
+    int n = proxy_->rowCount(), desde = actual.isValid() ? actual.row() : -1;
     for (int k = 1; k <= n; ++k) {
         int f = (desde + k) % n;
-        for (int c = 0; c < proxy_->columnCount(); ++c) {
+        for (int v = 0; v < cabecera_->count(); ++v) {
+            int c = cabecera_->logicalIndex(v);
+            if (cabecera_->isSectionHidden(c) || (soloColumnaActual && actual.isValid() && c != actual.column())) continue;
             QModelIndex i = proxy_->index(f, c);
             if (i.data(Qt::DisplayRole).toString().contains(texto, Qt::CaseInsensitive)) {
                 vista_->setCurrentIndex(i);
@@ -418,28 +648,27 @@ bool Grilla::buscarSiguiente(const QString& texto) {
     return false;
 }
 
-void Grilla::abrirBuscar() {
-    QDialog dialogo(this);
-    dialogo.setObjectName("dialogoBuscar");
-    dialogo.setWindowTitle("Buscar");
-    auto* capas = new QHBoxLayout(&dialogo);
-    auto* texto = new QLineEdit(&dialogo);
-    auto* siguiente = new QPushButton("Buscar &siguiente", &dialogo);
-    auto* cerrar = new QPushButton("Cerrar", &dialogo);
-    auto* aviso = new QLabel(&dialogo);
-    capas->addWidget(new QLabel("Buscar:", &dialogo));
-    capas->addWidget(texto);
-    capas->addWidget(siguiente);
-    capas->addWidget(cerrar);
-    capas->addWidget(aviso);
-    siguiente->setDefault(true);
-    connect(siguiente, &QPushButton::clicked, &dialogo,
-            [&] { aviso->setText(buscarSiguiente(texto->text()) ? QString() : QString("No se encontró")); });
-    connect(cerrar, &QPushButton::clicked, &dialogo, &QDialog::accept);
-    dialogo.exec();
+DialogoBuscar* Grilla::abrirBuscar() {
+    if (!buscar_) buscar_ = new DialogoBuscar(this);
+    buscar_->show();
+    buscar_->raise();
+    buscar_->activateWindow();
+    buscar_->texto()->setFocus();
+    buscar_->texto()->selectAll();
+    return buscar_;
 }
 
 bool Grilla::eventFilter(QObject* objeto, QEvent* evento) {
+    // Enter in a filter goes back to the rows; it reaches neither the rows'
+    // own Enter nor the window's buttons.
+    if (evento->type() == QEvent::KeyPress && objeto != vista_ &&
+        std::find(filtros_.begin(), filtros_.end(), objeto) != filtros_.end()) {
+        const int tecla = static_cast<QKeyEvent*>(evento)->key();
+        if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
+            vista_->setFocus();
+            return true;
+        }
+    }
     // While a cell is edited its editor has the keys, not the view.
     if (objeto == vista_ && evento->type() == QEvent::KeyPress) {
         auto* tecla = static_cast<QKeyEvent*>(evento);
@@ -451,22 +680,23 @@ bool Grilla::eventFilter(QObject* objeto, QEvent* evento) {
             copiar();
             return true;
         }
+        const QModelIndex i = vista_->currentIndex();
         if (tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter) {
-            // Enter moves to the next cell, then to the next row.
-            QModelIndex i = vista_->currentIndex();
+            // Enter moves to the next cell, then to the start of the next row.
             int columnas = proxy_->columnCount(), filas = proxy_->rowCount();
             if (i.isValid() && columnas > 0) {
-                QHeaderView* h = vista_->horizontalHeader();
-                int visual = h->visualIndex(i.column()) + 1, fila = i.row();
+                int visual = cabecera_->visualIndex(i.column()) + 1, fila = i.row();
                 if (visual >= columnas) visual = 0, fila = std::min(fila + 1, filas - 1);
-                vista_->setCurrentIndex(proxy_->index(fila, h->logicalIndex(visual)));
+                vista_->setCurrentIndex(proxy_->index(fila, cabecera_->logicalIndex(visual)));
             }
             return true;
         }
         const QString t = tecla->text();
-        if (!t.isEmpty() && t.at(0).isPrint() && !(tecla->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        const bool casilla = i.isValid() && i.data(Qt::CheckStateRole).isValid();
+        if (buscaAlEscribir_ && !t.isEmpty() && t.at(0).isPrint() && !(casilla && t == " ") &&
+            !(tecla->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             // Typing searches in the current column rather than editing it.
-            if (!ultimaTecla_.isValid() || ultimaTecla_.elapsed() > 1500) busqueda_.clear();
+            if (!ultimaTecla_.isValid() || ultimaTecla_.elapsed() > kPausaBusqueda) busqueda_.clear();
             ultimaTecla_.restart();
             busqueda_ += t;
             buscarIncremental(busqueda_);
@@ -482,12 +712,12 @@ void Grilla::resizeEvent(QResizeEvent* e) {
 }
 
 void Grilla::ubicarFiltros() {
-    QHeaderView* h = vista_->horizontalHeader();
-    int margen = vista_->verticalHeader()->width() + vista_->frameWidth();
+    const int alto = cabecera_->altoFiltros();
+    const int arriba = cabecera_->height() - alto;
     for (size_t c = 0; c < filtros_.size(); ++c) {
         int logica = static_cast<int>(c);
-        filtros_[c]->setGeometry(margen + h->sectionViewportPosition(logica), 0, h->sectionSize(logica), 24);
-        filtros_[c]->setVisible(!h->isSectionHidden(logica));
+        filtros_[c]->setGeometry(cabecera_->sectionViewportPosition(logica), arriba, cabecera_->sectionSize(logica), alto);
+        filtros_[c]->setVisible(cabecera_->filtrosVisibles() && !cabecera_->isSectionHidden(logica));
     }
 }
 

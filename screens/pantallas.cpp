@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMessageBox>
+#include <QPersistentModelIndex>
+#include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
-
-#include <map>
 
 #include "db/conjunto_filas.h"
 #include "db/errores.h"
@@ -42,21 +42,52 @@ ColumnaGrilla columna(const db::ConjuntoFilas& filas, const char* nombre, const 
     return c;
 }
 
-// Rows the screens read are not being replicated: a refusal is only a beep
-// here, the message reaches the operator through the error handler.
+// The error capture of the lists: no event is being replicated, so a row the
+// database refuses stores nothing anywhere; the operator hears the beep and
+// the error itself reaches the application-wide handler.
 db::CapturaErrores capturaDePantalla() {
     return {[](const std::string&) { QApplication::beep(); }, [](const std::string&) { QApplication::beep(); }};
 }
 
-template <class Pantalla>
-void mostrar(QWidget* padre, db::Conexion& local, auto forma) {
+template <class Pantalla, class Forma>
+void mostrar(QWidget* padre, db::Conexion& local, Forma forma) {
     protegido(padre, [&] {
-        Pantalla p(local, forma, padre);
+        Pantalla p(local, std::move(forma), padre);
         p.exec();
     });
 }
 
+QPushButton* boton(const char* texto, const char* nombre, QWidget* padre) {
+    auto* b = new QPushButton(QString::fromUtf8(texto), padre);
+    b->setObjectName(nombre);
+    // Enter in a filter or a cell must not press "Borrar" or "Grabar".
+    b->setAutoDefault(false);
+    return b;
+}
+
+bool esVentanaDe(const QWidget* ventana, const QWidget* duenia) {
+    for (const QWidget* w = ventana; w; w = w->parentWidget())
+        if (w == duenia) return true;
+    return false;
+}
+
+void conectarMovimientos(Navegador* nav, Grilla* grilla) {
+    QObject::connect(nav, &Navegador::pulsado, grilla, [grilla](int b) {
+        QTableView* v = grilla->vista();
+        int n = v->model()->rowCount(), actual = v->currentIndex().isValid() ? v->currentIndex().row() : 0;
+        int columna = std::max(0, v->currentIndex().column());
+        int destino = -1;
+        if (b == Navegador::Primero) destino = 0;
+        if (b == Navegador::Anterior) destino = std::max(0, actual - 1);
+        if (b == Navegador::Siguiente) destino = std::min(n - 1, actual + 1);
+        if (b == Navegador::Ultimo) destino = n - 1;
+        if (destino >= 0 && n > 0) v->setCurrentIndex(v->model()->index(destino, columna));
+    });
+}
+
 }  // namespace
+
+QString preguntaBorrarRegistro() { return QString::fromUtf8("¿Borrar el registro?"); }
 
 // --- Navegador -----------------------------------------------------------------
 
@@ -74,24 +105,6 @@ Navegador::Navegador(const std::vector<Boton>& botones, QWidget* padre) : QToolB
         acciones_[b] = a;
     }
 }
-
-namespace {
-
-void conectarMovimientos(Navegador* nav, Grilla* grilla) {
-    QObject::connect(nav, &Navegador::pulsado, grilla, [grilla](int b) {
-        QTableView* v = grilla->vista();
-        int n = v->model()->rowCount(), actual = v->currentIndex().isValid() ? v->currentIndex().row() : 0;
-        int columna = std::max(0, v->currentIndex().column());
-        int destino = -1;
-        if (b == Navegador::Primero) destino = 0;
-        if (b == Navegador::Anterior) destino = std::max(0, actual - 1);
-        if (b == Navegador::Siguiente) destino = std::min(n - 1, actual + 1);
-        if (b == Navegador::Ultimo) destino = n - 1;
-        if (destino >= 0 && n > 0) v->setCurrentIndex(v->model()->index(destino, columna));
-    });
-}
-
-}  // namespace
 
 // --- Event lists -----------------------------------------------------------------
 
@@ -123,10 +136,8 @@ PantallaEventos::PantallaEventos(db::Conexion& local, FormaListaEventos forma, Q
     if (forma_.borrarEnNavegador) botones.push_back(Navegador::Borrar);
     botones.push_back(Navegador::Refrescar);
     navegador_ = new Navegador(botones, this);
-    auto* botonBorrar = new QPushButton("Borrar", this);
-    botonBorrar->setObjectName("btnBorrar");
-    auto* botonCerrar = new QPushButton("Cerrar", this);
-    botonCerrar->setObjectName("btnCerrar");
+    QPushButton* botonBorrar = boton("Borrar", "btnBorrar", this);
+    QPushButton* botonCerrar = boton("Cerrar", "btnCerrar", this);
     auto* abajo = new QHBoxLayout;
     abajo->addWidget(botonBorrar);
     abajo->addStretch();
@@ -144,26 +155,54 @@ PantallaEventos::PantallaEventos(db::Conexion& local, FormaListaEventos forma, Q
     grilla_->vista()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grilla_->vista(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { menu_->popup(grilla_->vista()->viewport()->mapToGlobal(p)); });
-    connect(copiar, &QAction::triggered, this, [this] { protegido(this, [this] { grilla_->copiar(); }); });
-    connect(todo, &QAction::triggered, this, [this] { grilla_->seleccionarTodo(); });
-    connect(guardar, &QAction::triggered, this, [this] { protegido(this, [this] { guardarSeleccion(); }); });
+    connect(copiar, &QAction::triggered, this, [this] { conDialogos([this] { this->copiar(); }); });
+    connect(todo, &QAction::triggered, this, [this] { seleccionarTodo(); });
+    connect(guardar, &QAction::triggered, this, [this] { conDialogos([this] { guardarSeleccion(); }); });
     connect(filtros_, &QCheckBox::toggled, grilla_, &Grilla::mostrarFiltros);
-    connect(botonBorrar, &QPushButton::clicked, this, [this] { protegido(this, [this] { borrar(); }); });
+    connect(botonBorrar, &QPushButton::clicked, this, [this] { conDialogos([this] { borrar(); }); });
     connect(botonCerrar, &QPushButton::clicked, this, &QDialog::accept);
     conectarMovimientos(navegador_, grilla_);
     connect(navegador_, &Navegador::pulsado, this, [this](int b) {
-        if (b == Navegador::Refrescar) protegido(this, [this] { leer(); });
-        if (b == Navegador::Borrar) borrarDeLaVista();
+        if (b == Navegador::Refrescar) conDialogos([this] { leer(); });
+        if (b == Navegador::Borrar) conDialogos([this] { borrarDeLaVista(); });
     });
+}
+
+void PantallaEventos::conDialogos(const std::function<void()>& accion) {
+    ++dialogosAbiertos_;
+    protegido(this, accion);
+    --dialogosAbiertos_;
+}
+
+bool PantallaEventos::event(QEvent* e) {
+    if (e->type() == QEvent::WindowDeactivate) {
+        // The window that takes over is already the active one; a native
+        // dialog is no widget, hence the count of our own boxes.
+        vuelveDeDialogo_ = dialogosAbiertos_ > 0 || esVentanaDe(QApplication::activeWindow(), this);
+    } else if (e->type() == QEvent::WindowActivate) {
+        const bool releer = !vuelveDeDialogo_ && !leidaAlMostrar_;
+        vuelveDeDialogo_ = leidaAlMostrar_ = false;
+        if (releer) conDialogos([this] { leer(); });
+    }
+    return QDialog::event(e);
 }
 
 void PantallaEventos::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (!leida_) protegido(this, [this] { leer(); });
-    leida_ = true;
+    // The list is there from the first paint; the activation that follows
+    // the showing does not read it twice.
+    if (!e->spontaneous()) {
+        conDialogos([this] { leer(); });
+        leidaAlMostrar_ = !isActiveWindow();
+    }
 }
 
 void PantallaEventos::leer() {
+    std::string idActual;
+    if (QModelIndex i = grilla_->vista()->currentIndex(); i.isValid())
+        idActual = modelo_->filas().valor(modelo_->filaDatos(grilla_->proxy()->mapToSource(i).row()), "RPEV_ID")
+                       .comoTextoONulo();
+
     db::ConjuntoFilas filas = local_.consultar(forma_.consulta);
     filas.fijarCaptura(capturaDePantalla());
     auto tipos = tiposDocumento(local_, 10);
@@ -185,6 +224,14 @@ void PantallaEventos::leer() {
     grilla_->fijarModelo(modelo_, true);
     // The error text takes the rest of the row.
     grilla_->vista()->horizontalHeader()->setStretchLastSection(forma_.columnaError);
+
+    int destino = -1;
+    for (int f = 0; f < modelo_->rowCount() && destino < 0 && !idActual.empty(); ++f)
+        if (modelo_->filas().valor(modelo_->filaDatos(f), "RPEV_ID").comoTextoONulo() == idActual) destino = f;
+    if (destino >= 0)
+        grilla_->irAFila(destino);
+    else if (grilla_->proxy()->rowCount() > 0)
+        grilla_->vista()->setCurrentIndex(grilla_->proxy()->index(0, 0));
 }
 
 void PantallaEventos::borrar() {
@@ -198,13 +245,21 @@ void PantallaEventos::borrar() {
                              QString::fromStdString(filas.valor(f, "RPEV_CODIGO").comoTextoONulo()) + "?";
     if (!Dialogos::confirmar(this, pregunta)) return;
     local_.ejecutar("DELETE FROM REPLICA_EVENTOS WHERE RPEV_ID = " + db::claveNumerica(id));
-    leer();
+    leer();  // not reached when the delete failed
+}
+
+void PantallaEventos::copiar() {
+    if (focusWidget() == grilla_->vista()) grilla_->copiar();
+}
+
+void PantallaEventos::seleccionarTodo() {
+    if (focusWidget() == grilla_->vista()) grilla_->seleccionarTodo();
 }
 
 void PantallaEventos::borrarDeLaVista() {
     int fila = grilla_->filaActual();
     if (fila < 0) return;
-    if (!Dialogos::confirmar(this, QString::fromUtf8("¿Borrar el registro?"))) return;
+    if (!Dialogos::confirmar(this, preguntaBorrarRegistro())) return;
     modelo_->quitar(fila);
 }
 
@@ -225,6 +280,7 @@ FormaEdicion formaCompanias() {
     f.titulo = QString::fromUtf8("Configuración compañías");
     f.consulta = "SELECT * FROM REPLICA_COMPANIA";
     f.tamanio = QSize(640, 300);
+    f.buscaAlEscribir = false;
     f.columnas = [](db::Conexion&, db::ConjuntoFilas& filas) {
         filas.fijarEtiqueta("RPCO_COD", "Código");
         filas.fijarEtiqueta("RPCP_NOMBRE", "Compañía");
@@ -243,13 +299,15 @@ FormaEdicion formaConfDocumentos() {
     f.titulo = QString::fromUtf8("Configuración documentos");
     f.consulta = "SELECT * FROM REPLICACION_CONFIGURA";
     f.tamanio = QSize(500, 300);
+    f.buscaAlEscribir = true;
     f.columnas = [](db::Conexion& local, db::ConjuntoFilas& filas) {
+        // The type list is read before the configuration rows are shown.
+        ColumnaGrilla tipo = columna(filas, "REPC_TIPO", "Tipo documento", 301, true, ColumnaGrilla::Tipo::Busqueda);
+        tipo.opciones = tiposDocumento(local, 60);
         filas.fijarEtiqueta("REPC_TIPO", "Tipo");
         filas.fijarEtiqueta("REPC_PREF", "Prefijo");
         filas.fijarEtiqueta("REPC_REPLICA", "Replica");
         filas.fijarEtiqueta("REPC_COMPANIA", "Compañía");
-        ColumnaGrilla tipo = columna(filas, "REPC_TIPO", "Tipo documento", 301, true, ColumnaGrilla::Tipo::Busqueda);
-        tipo.opciones = tiposDocumento(local, 60);
         return std::vector<ColumnaGrilla>{tipo, columna(filas, "REPC_PREF", "Prefijo", 35, true),
                                           columna(filas, "REPC_REPLICA", "Replica", 43, true),
                                           columna(filas, "REPC_COMPANIA", "Compañía", 55, true)};
@@ -263,26 +321,28 @@ PantallaEdicion::PantallaEdicion(db::Conexion& local, FormaEdicion forma, QWidge
     resize(forma_.tamanio);
     auto* capas = new QVBoxLayout(this);
     grilla_ = new Grilla(this);
+    grilla_->fijarBusquedaAlEscribir(forma_.buscaAlEscribir);
     modelo_ = new ModeloFilas(this);
     navegador_ = new Navegador({Navegador::Primero, Navegador::Anterior, Navegador::Siguiente, Navegador::Ultimo,
                                 Navegador::Insertar, Navegador::Borrar, Navegador::Editar, Navegador::Grabar,
                                 Navegador::Cancelar, Navegador::Refrescar},
                                this);
-    auto* grabar = new QPushButton("Grabar", this);
-    grabar->setObjectName("btnGrabar");
-    auto* cancelar = new QPushButton("Cancelar", this);
-    cancelar->setObjectName("btnCancelar");
+    QPushButton* botonGrabar = boton("Grabar", "btnGrabar", this);
+    QPushButton* botonCancelar = boton("Cancelar", "btnCancelar", this);
     auto* abajo = new QHBoxLayout;
     abajo->addStretch();
-    abajo->addWidget(grabar);
-    abajo->addWidget(cancelar);
+    abajo->addWidget(botonGrabar);
+    abajo->addWidget(botonCancelar);
     capas->addWidget(grilla_, 1);
     capas->addWidget(navegador_);
     capas->addLayout(abajo);
-    connect(grabar, &QPushButton::clicked, this, [this] { protegido(this, [this] { this->grabar(); }); });
-    connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
+    connect(botonGrabar, &QPushButton::clicked, this, [this] { protegido(this, [this] { grabar(); }); });
+    connect(botonCancelar, &QPushButton::clicked, this, &QDialog::reject);
     conectarMovimientos(navegador_, grilla_);
     connect(navegador_, &Navegador::pulsado, this, [this](int b) {
+        // The navigator's buttons take no focus: a cell still being edited
+        // hands its text over first, as it does for "Grabar".
+        if (grilla_->vista()->isAncestorOf(QApplication::focusWidget())) grilla_->vista()->setFocus();
         protegido(this, [this, b] {
             switch (b) {
                 case Navegador::Insertar: insertar(); break;
@@ -290,71 +350,119 @@ PantallaEdicion::PantallaEdicion(db::Conexion& local, FormaEdicion forma, QWidge
                 case Navegador::Editar: grilla_->vista()->edit(grilla_->vista()->currentIndex()); break;
                 case Navegador::Grabar: postear(); break;
                 case Navegador::Cancelar: cancelarFila(); break;
-                case Navegador::Refrescar:
-                    if (!modelo_->hayCambios()) leer();
-                    break;
+                case Navegador::Refrescar: refrescar(); break;
                 default: break;
             }
         });
     });
+    connect(grilla_, &Grilla::filaCambiada, this, [this](int anterior, int) {
+        if (!moviendo_ && anterior >= 0) alCambiarFila(anterior);
+    });
+    connect(modelo_, &QAbstractItemModel::modelReset, this, [this] { actualizarNavegador(); });
+    connect(modelo_, &QAbstractItemModel::dataChanged, this, [this] { actualizarNavegador(); });
+    connect(modelo_, &QAbstractItemModel::rowsInserted, this, [this] { actualizarNavegador(); });
+    connect(modelo_, &QAbstractItemModel::rowsRemoved, this, [this] { actualizarNavegador(); });
     leer();
 }
 
 void PantallaEdicion::leer() {
     db::ConjuntoFilas filas = local_.consultar(forma_.consulta);
     std::vector<ColumnaGrilla> columnas = forma_.columnas(local_, filas);
+    moviendo_ = true;
     modelo_->fijar(std::move(filas), std::move(columnas));
     grilla_->fijarModelo(modelo_, false);
+    if (grilla_->proxy()->rowCount() > 0) grilla_->vista()->setCurrentIndex(grilla_->proxy()->index(0, 0));
+    moviendo_ = false;
 }
 
-int PantallaEdicion::insertar() {
-    int fila = modelo_->agregar();
-    grilla_->irAFila(fila);
-    return fila;
+void PantallaEdicion::actualizarNavegador() {
+    // Reading again would drop the pending changes.
+    navegador_->accion(Navegador::Refrescar)->setEnabled(!modelo_->hayCambios());
 }
 
-void PantallaEdicion::borrarFila() {
-    int fila = grilla_->filaActual();
-    if (fila >= 0) modelo_->borrar(fila);
-}
-
-bool PantallaEdicion::postear() {
-    int fila = grilla_->filaActual();
-    if (fila < 0) return true;
+bool PantallaEdicion::verificar(int fila) {
+    if (fila < 0 || !modelo_->pendiente(fila)) return true;
     db::ConjuntoFilas& filas = modelo_->filas();
     std::string mensaje;
     filas.fijarCaptura({nullptr, [&](const std::string& m) { mensaje = m; }});
     try {
         filas.verificarPosteo(modelo_->filaDatos(fila));
     } catch (const db::AbortoSilencioso&) {
+        filas.fijarCaptura({});
         ManejoErrores::informar(this, mensaje);
         return false;
     }
+    filas.fijarCaptura({});
     return true;
 }
 
+void PantallaEdicion::alCambiarFila(int anterior) {
+    // Checked once the move is over, so the view is not changed in the middle
+    // of its own handling of the click or key.
+    QPersistentModelIndex fila(modelo_->index(anterior, 0));
+    QTimer::singleShot(0, this, [this, fila] {
+        if (!fila.isValid() || verificar(fila.row())) return;
+        moviendo_ = true;
+        grilla_->irAFila(fila.row());
+        moviendo_ = false;
+    });
+}
+
+bool PantallaEdicion::postear() {
+    QModelIndex i = grilla_->vista()->currentIndex();
+    return !i.isValid() || verificar(grilla_->proxy()->mapToSource(i).row());
+}
+
+int PantallaEdicion::insertar() {
+    if (!postear()) return -1;
+    moviendo_ = true;
+    int fila = modelo_->agregar();
+    grilla_->irAFila(fila);
+    moviendo_ = false;
+    return fila;
+}
+
+void PantallaEdicion::borrarFila() {
+    QModelIndex i = grilla_->vista()->currentIndex();
+    if (!i.isValid()) return;
+    if (!Dialogos::confirmar(this, preguntaBorrarRegistro())) return;
+    moviendo_ = true;
+    modelo_->borrar(grilla_->proxy()->mapToSource(i).row());
+    moviendo_ = false;
+}
+
 void PantallaEdicion::cancelarFila() {
-    int fila = grilla_->filaActual();
-    if (fila < 0) return;
-    size_t f = modelo_->filaDatos(fila);
-    db::ConjuntoFilas filas = modelo_->filas();
-    filas.revertir(f);
-    std::vector<ColumnaGrilla> columnas = modelo_->columnas();
-    modelo_->fijar(std::move(filas), std::move(columnas));
+    QModelIndex i = grilla_->vista()->currentIndex();
+    if (!i.isValid()) return;
+    moviendo_ = true;
+    modelo_->revertir(grilla_->proxy()->mapToSource(i).row());
+    moviendo_ = false;
+}
+
+void PantallaEdicion::refrescar() {
+    if (!modelo_->hayCambios()) leer();
 }
 
 void PantallaEdicion::grabar() {
-    // Applied on a copy: if the database refuses one row, nothing is kept
-    // and the pending changes stay as the operator left them.
+    // Applied on a copy inside one transaction: when the database refuses a
+    // row, the table stays as it was and the pending changes as the operator
+    // left them.
     db::ConjuntoFilas copia = modelo_->filas();
     std::string rechazo, posteo;
     copia.fijarCaptura({[&](const std::string& m) { rechazo = m; }, [&](const std::string& m) { posteo = m; }});
-    db::AmbitoTransaccion ambito(local_);
+    auto sinTocar = [&](size_t i) {
+        if (copia.fila(i).estado() != db::EstadoFila::Insertada) return false;
+        for (size_t c = 0; c < copia.numColumnas(); ++c)
+            if (!copia.valor(i, c).esNulo()) return false;
+        return true;  // appended and never filled in: nothing to insert
+    };
     std::vector<size_t> orden;
     for (size_t i = 0; i < copia.numFilas(); ++i)  // deletes first: a key may be freed and used again
         if (copia.fila(i).estado() == db::EstadoFila::Borrada) orden.push_back(i);
     for (size_t i = 0; i < copia.numFilas(); ++i)
-        if (copia.fila(i).estado() != db::EstadoFila::Borrada) orden.push_back(i);
+        if (copia.fila(i).estado() != db::EstadoFila::Borrada && !sinTocar(i)) orden.push_back(i);
+
+    db::AmbitoTransaccion ambito(local_);
     try {
         for (size_t i : orden)
             if (copia.aplicar(i) > 0) break;

@@ -25,6 +25,7 @@ class Navegador : public QToolBar {
 public:
     enum Boton { Primero, Anterior, Siguiente, Ultimo, Insertar, Borrar, Editar, Grabar, Cancelar, Refrescar };
     Navegador(const std::vector<Boton>& botones, QWidget* padre);
+    // nullptr for a button the screen does not offer.
     QAction* accion(Boton b) const { return acciones_[b]; }
 
 signals:
@@ -33,6 +34,9 @@ signals:
 private:
     QAction* acciones_[10] = {};
 };
+
+// The question the navigator asks before its delete.
+QString preguntaBorrarRegistro();
 
 // The error messages and pending documents lists.
 struct FormaListaEventos {
@@ -47,6 +51,10 @@ struct FormaListaEventos {
 FormaListaEventos formaMensajesError();
 FormaListaEventos formaPendientes();
 
+// A read-only list of queue events. It reads the list every time the window
+// becomes active, except when it comes back from a box or dialog of its own
+// (a question, the save dialog, an error, the find dialog), so what the
+// operator just did there is not undone by a new read.
 class PantallaEventos : public QDialog {
     Q_OBJECT
 public:
@@ -56,15 +64,23 @@ public:
     QMenu* menu() const { return menu_; }
     Navegador* navegador() const { return navegador_; }
 
-    void leer();               // reads the list again
+    // Reads the list again (hooking the error capture), staying on the same
+    // event when it is still listed. Throws what the statement throws.
+    void leer();
     void borrar();             // "Borrar"
+    void copiar();             // "&Copiar"
+    void seleccionarTodo();    // "Se&lecccionar todo"
     void guardarSeleccion();   // "&Guardar selección"
     void borrarDeLaVista();    // the navigator's delete: the snapshot only
 
 protected:
+    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
 private:
+    // Runs an action that may open a box of this screen, reporting errors.
+    void conDialogos(const std::function<void()>& accion);
+
     db::Conexion& local_;
     FormaListaEventos forma_;
     Grilla* grilla_;
@@ -72,7 +88,9 @@ private:
     QCheckBox* filtros_;
     QMenu* menu_;
     Navegador* navegador_;
-    bool leida_ = false;
+    int dialogosAbiertos_ = 0;
+    bool vuelveDeDialogo_ = false;
+    bool leidaAlMostrar_ = false;
 };
 
 // The company and document replication settings: rows edited in memory,
@@ -81,6 +99,8 @@ struct FormaEdicion {
     QString titulo;
     std::string consulta;
     QSize tamanio;
+    // Typing in the grid searches (true) or edits the cell (false).
+    bool buscaAlEscribir;
     // Builds the grid's columns from the rows read (labels are set here too).
     std::function<std::vector<ColumnaGrilla>(db::Conexion&, db::ConjuntoFilas&)> columnas;
 };
@@ -88,6 +108,9 @@ struct FormaEdicion {
 FormaEdicion formaCompanias();
 FormaEdicion formaConfDocumentos();
 
+// Reads the rows when created; edits, inserts and deletes stay in memory
+// until "Grabar". A changed row is checked when the operator leaves it: one
+// with a required column empty is reported and the grid goes back to it.
 class PantallaEdicion : public QDialog {
     Q_OBJECT
 public:
@@ -96,21 +119,30 @@ public:
     ModeloFilas* modelo() const { return modelo_; }
     Navegador* navegador() const { return navegador_; }
 
-    // Writes every pending change in one transaction and closes; a row the
-    // database refuses is reported and the screen stays open with its changes.
+    // Writes every pending change in one transaction and closes; when the
+    // database refuses a row, nothing is kept, the message is shown and the
+    // screen stays open with its changes.
     void grabar();
+    // Appends a row and moves to it, after checking the current one; -1
+    // when the current row cannot be left.
     int insertar();
-    void borrarFila();
-    bool postear();  // checks the current row's required columns
-    void cancelarFila();
+    void borrarFila();   // the navigator's delete, after its question
+    bool postear();      // checks the current row's required columns
+    void cancelarFila(); // undoes the current row's changes
+    void refrescar();    // reads the rows again; only without pending changes
 
 private:
     void leer();
+    bool verificar(int fila);
+    void alCambiarFila(int anterior);
+    void actualizarNavegador();
+
     db::Conexion& local_;
     FormaEdicion forma_;
     Grilla* grilla_;
     ModeloFilas* modelo_;
     Navegador* navegador_;
+    bool moviendo_ = false;  // our own moves and changes: no check on leaving
 };
 
 }  // namespace screens

@@ -1,7 +1,14 @@
-// Every export format, read back; the save dialog's extension rule.
+// Every export format written to a file and read back; the save dialog's
+// extension rule.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <iterator>
+
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QString>
 #include <QStringList>
 
@@ -88,25 +95,101 @@ std::vector<std::vector<std::string>> leerRtf(const std::string& s) {
     return r;
 }
 
+using Celdas = std::vector<std::vector<std::string>>;
+
+// The workbook through a real XML parser: a file that is not well formed
+// fails here as it would in a spreadsheet.
+Celdas leerExcel(const std::string& s) {
+    const QString ns = "urn:schemas-microsoft-com:office:spreadsheet";
+    Celdas r;
+    QXmlStreamReader xml(QByteArray::fromStdString(s));
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == u"Workbook") {
+            EXPECT_EQ(xml.namespaceUri(), ns);
+        }
+        if (xml.name() == u"Row") r.emplace_back();
+        if (xml.name() == u"Data") {
+            EXPECT_EQ(xml.attributes().value(ns, "Type"), u"String");
+            r.back().push_back(xml.readElementText().toStdString());
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return r;
+}
+
+std::string leerArchivo(const std::string& ruta) {
+    std::ifstream in(ruta, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The byte order mark the text formats start with, taken off for reading.
+std::string sinMarca(const std::string& s, bool debeTenerla) {
+    const bool tiene = s.rfind("\xEF\xBB\xBF", 0) == 0;
+    EXPECT_EQ(tiene, debeTenerla);
+    return tiene ? s.substr(3) : s;
+}
+
+Celdas leerTexto(const std::string& s) {
+    Celdas r;
+    for (const QString& linea : QString::fromStdString(sinMarca(s, true)).split("\r\n", Qt::SkipEmptyParts)) {
+        std::vector<std::string> v;
+        for (const QString& c : linea.split('\t')) v.push_back(c.toStdString());
+        r.push_back(v);
+    }
+    return r;
+}
+
 }  // namespace
 
-TEST(Exportar, CadaFormatoSeLeeDeVuelta) {
-    std::vector<std::vector<std::string>> esperado = {kTabla.titulos};
+TEST(Exportar, CadaFormatoEscritoEnArchivoSeLeeDeVuelta) {
+    Celdas esperado = {kTabla.titulos};
     for (const auto& f : kTabla.filas) esperado.push_back(f);
+    // Plain text cannot hold a line break or a tab inside a cell: blanks.
+    Celdas esperadoTexto = esperado;
+    esperadoTexto[2][1] = "línea 1 línea 2 {x} \\ ñ";
 
-    EXPECT_EQ(leerCsv(exportarCsv(kTabla)), esperado);
-    EXPECT_EQ(leerMarcado(exportarHtml(kTabla), "<tr>(.*?)</tr>", "<t[hd]>(.*?)</t[hd]>"), esperado);
-    EXPECT_EQ(leerMarcado(exportarExcel(kTabla), "<Row>(.*?)</Row>", "<Data ss:Type=\"String\">(.*?)</Data>"), esperado);
-    EXPECT_EQ(leerRtf(exportarRtf(kTabla)), esperado);
-    EXPECT_EQ(exportarRtf(kTabla).rfind("{\\rtf1", 0), 0u);
-    EXPECT_NE(exportarExcel(kTabla).find("urn:schemas-microsoft-com:office:spreadsheet"), std::string::npos);
-
-    // Plain text: tab-separated lines; a line break inside a cell becomes a blank.
-    QStringList lineas = QString::fromStdString(exportarTexto(kTabla)).split("\r\n", Qt::SkipEmptyParts);
-    ASSERT_EQ(lineas.size(), 3);
-    EXPECT_EQ(lineas[0], "Pref\tMensaje");
-    EXPECT_EQ(lineas[2], QString::fromUtf8("R&C\tlínea 1 línea 2 {x} \\ ñ"));
+    struct Caso {
+        FormatoExportacion formato;
+        const char* extension;
+        std::function<Celdas(const std::string&)> leer;
+        const Celdas& esperado;
+        const char* comienzo;  // what a reader recognises the format by
+    };
+    const Caso casos[] = {
+        {FormatoExportacion::Texto, "txt", leerTexto, esperadoTexto, "\xEF\xBB\xBFPref\t"},
+        {FormatoExportacion::Csv, "csv", [](const std::string& s) { return leerCsv(sinMarca(s, true)); }, esperado,
+         "\xEF\xBB\xBFPref,"},
+        {FormatoExportacion::Html, "htm",
+         [](const std::string& s) { return leerMarcado(s, "<tr>(.*?)</tr>", "<t[hd]>(.*?)</t[hd]>"); }, esperado,
+         "<!DOCTYPE html>"},
+        {FormatoExportacion::Rtf, "rtf", leerRtf, esperado, "{\\rtf1"},
+        {FormatoExportacion::Excel, "xls", leerExcel, esperado, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<?mso-application progid=\"Excel.Sheet\"?>"},
+    };
+    QTemporaryDir carpeta;
+    ASSERT_TRUE(carpeta.isValid());
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.extension);
+        const std::string ruta = carpeta.filePath(QString("lista.") + c.extension).toStdString();
+        exportarArchivo(kTabla, c.formato, ruta);
+        const std::string contenido = leerArchivo(ruta);
+        EXPECT_EQ(contenido.rfind(c.comienzo, 0), 0u) << contenido.substr(0, 60);
+        EXPECT_EQ(c.leer(contenido), c.esperado);
+        // Written again with fewer rows, the file holds only the new export.
+        exportarArchivo({kTabla.titulos, {}}, c.formato, ruta);
+        EXPECT_EQ(c.leer(leerArchivo(ruta)), Celdas{kTabla.titulos});
+    }
     EXPECT_EQ(textoPortapapeles(kTabla).find("Pref"), std::string::npos) << "el portapapeles lleva solo filas";
+    EXPECT_EQ(textoPortapapeles(kTabla).rfind("FV\t", 0), 0u) << "y sin marca de orden de bytes";
+
+    EXPECT_THROW(exportarArchivo(kTabla, FormatoExportacion::Csv, carpeta.filePath("no/existe.csv").toStdString()),
+                 std::runtime_error);
+}
+
+TEST(Exportar, CaracteresDeControlNoRompenElXml) {
+    const TablaExportada t = {{"Mensaje"}, {{std::string("antes\x01\x1f despu\xc3\xa9s\tfin")}}};
+    EXPECT_EQ(leerExcel(exportarExcel(t)), (Celdas{{"Mensaje"}, {"antes despu\xc3\xa9s\tfin"}}));
+    EXPECT_EQ(exportarHtml(t).find('\x01'), std::string::npos);
 }
 
 TEST(Exportar, ExtensionSegunElFiltroElegido) {

@@ -2,9 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
 #include <QFile>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "apoyo/bases_prueba.h"
 #include "db/conjunto_filas.h"
@@ -12,6 +20,7 @@
 #include "schema/esquema.h"
 #include "screens/dialogos.h"
 #include "screens/manejo_errores.h"
+#include "screens/pantallas.h"
 #include "screens/pantallas_internas.h"
 
 using namespace screens;
@@ -56,6 +65,16 @@ protected:
             r.push_back(m->filas().valor(m->filaDatos(fila), "RPEV_ID").comoEntero());
         }
         return r;
+    }
+    // Shows a screen as the main window would and waits until it is active,
+    // so no activation arrives later in the middle of a test.
+    void abrir(QWidget& pantalla) {
+        pantalla.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&pantalla));
+    }
+    void romperConexion() {
+        local.cerrar();
+        local.fijarBase(carpeta.nombreBase("no-existe/valdrex.fdb"));
     }
     int64_t cuenta(const std::string& sql) { return local.consultar(sql).valor(0, 0).comoEntero(); }
     std::vector<std::string> tabla(const std::string& sql) {
@@ -268,6 +287,296 @@ TEST_F(Pantallas, ConfDocumentosEligeElTipoPorSuNombre) {
     EXPECT_EQ(otra.grilla()->proxy()->index(1, 0).data().toString(), "") << "tipo sin fila en TIPO_DOCUMENTO";
     otra.reject();
     EXPECT_EQ(cuenta("select count(*) from REPLICACION_CONFIGURA"), 2);
+}
+
+TEST_F(Pantallas, PendientesEnOrdenDeEventoAunqueLaBaseLosDevuelvaEnOtro) {
+    // Stored with the higher id first, so the order read is not the id order.
+    for (int id : {50, 10, 30})
+        local.ejecutar("insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO) values (" + std::to_string(id) +
+                       ", '002', 11)");
+    PantallaEventos p(local, formaPendientes());
+    abrir(p);
+    EXPECT_EQ(idsListados(p), (std::vector<int64_t>{10, 30, 50}));
+    EXPECT_EQ(p.grilla()->proxy()->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), QString::fromUtf8("▶"))
+        << "la lista abre en su primera fila";
+}
+
+TEST_F(Pantallas, ListaSeLeeAlActivarsePeroNoAlVolverDeSusPropiasCajas) {
+    evento(11, "UNO", nullptr, false, 1);
+    evento(11, "DOS", nullptr, false, 2);
+    PantallaEventos p(local, formaPendientes());
+    abrir(p);
+    ASSERT_EQ(idsListados(p).size(), 2u);
+    p.grilla()->ordenarPor(3, false);  // by code: DOS, UNO
+    p.grilla()->irAFila(0);             // UNO, the first row read
+
+    // Another window of the desktop takes over; a new event arrives meanwhile.
+    QWidget otra;
+    abrir(otra);
+    int64_t tres = evento(11, "TRES", nullptr, false, 3);
+    p.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+    ASSERT_EQ(idsListados(p).size(), 3u) << "leída otra vez al volver";
+    EXPECT_EQ(p.grilla()->proxy()->index(0, 3).data().toString(), "DOS") << "con el mismo orden";
+    EXPECT_EQ(p.grilla()->proxy()->index(p.grilla()->vista()->currentIndex().row(), 3).data().toString(), "UNO")
+        << "y en el mismo evento";
+
+    // A box of the screen itself (a child window, or a native dialog that is
+    // no widget of ours) takes the activation and gives it back: no new read,
+    // so what the operator just did stands.
+    for (bool hija : {true, false}) {
+        SCOPED_TRACE(hija ? "caja hija" : "diálogo nativo");
+        std::unique_ptr<QWidget> caja;
+        Dialogos::confirmar = [&](QWidget* padre, const QString&) {
+            caja = std::make_unique<QDialog>(hija ? padre : nullptr);
+            caja->show();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(caja.get()));
+            caja->hide();
+            return true;
+        };
+        const std::vector<int64_t> antes = idsListados(p);
+        p.findChild<QPushButton*>("btnBorrar")->click();  // deletes the current event and reads the list
+        ASSERT_EQ(idsListados(p).size(), antes.size() - 1);
+        int64_t nuevo = evento(11, "NUEVO", nullptr, false, 4);
+        p.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+        QTest::qWait(20);
+        std::vector<int64_t> despues = idsListados(p);
+        EXPECT_EQ(std::count(despues.begin(), despues.end(), nuevo), 0) << "la vuelta de la caja no lee";
+        p.navegador()->accion(Navegador::Refrescar)->trigger();
+        despues = idsListados(p);
+        EXPECT_EQ(std::count(despues.begin(), despues.end(), nuevo), 1);
+    }
+    EXPECT_EQ(tres, idsListados(p).back()) << "por código: DOS, NUEVO, NUEVO, TRES";
+
+    // Nor does coming back from the grid's find dialog, which stays open.
+    DialogoBuscar* buscar = p.grilla()->abrirBuscar();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(buscar));
+    int64_t otro = evento(11, "OTRO", nullptr, false, 5);
+    p.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+    QTest::qWait(20);
+    std::vector<int64_t> ids = idsListados(p);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), otro), 0);
+}
+
+TEST_F(Pantallas, ConLaBaseCaidaElErrorSeMuestraUnaVezYLaListaQueda) {
+    int64_t id = evento(11, "UNO", "rechazado", false, 1);
+    PantallaEventos p(local, formaMensajesError());
+    abrir(p);
+    romperConexion();
+    respuesta = true;
+    p.findChild<QPushButton*>("btnBorrar")->click();
+    ASSERT_EQ(mostrados.size(), 1u) << "tras un borrado fallido la lista no se lee otra vez";
+    EXPECT_TRUE(mostrados[0].startsWith(QString::fromUtf8("No se encontró el archivo o la ruta "))) << mostrados[0].toStdString();
+    EXPECT_EQ(idsListados(p), (std::vector<int64_t>{id}));
+    p.navegador()->accion(Navegador::Refrescar)->trigger();
+    EXPECT_EQ(mostrados.size(), 2u);
+    EXPECT_TRUE(p.isVisible());
+
+    // A screen that cannot read its rows does not open.
+    QTimer::singleShot(3000, [] {
+        if (QWidget* w = QApplication::activeModalWidget()) w->close();  // a hang would be the fault
+    });
+    mostrarConfDocumentos(nullptr, local);
+    mostrarCompanias(nullptr, local);
+    EXPECT_EQ(mostrados.size(), 4u);
+    QFile errores(QString::fromStdString(carpeta.ruta() + "/ERRORES.TXT"));
+    ASSERT_TRUE(errores.open(QIODevice::ReadOnly)) << "el manejador de la aplicación deja su línea";
+    EXPECT_EQ(errores.readAll().count("\r\n"), 4);
+}
+
+TEST_F(Pantallas, MenuCopiaYSeleccionaSoloConLaGrillaEnfocada) {
+    evento(11, "UNO", "e1", false, 1);
+    evento(11, "DOS", "e2", false, 2);
+    PantallaEventos p(local, formaMensajesError());
+    abrir(p);
+    QList<QAction*> acciones = p.menu()->actions();
+    ASSERT_EQ(acciones.size(), 4);
+    EXPECT_EQ(acciones[0]->text(), "&Copiar");
+    EXPECT_EQ(acciones[1]->text(), "Se&lecccionar todo");
+    EXPECT_TRUE(acciones[2]->isSeparator());
+    EXPECT_EQ(acciones[3]->text(), QString::fromUtf8("&Guardar selección"));
+
+    QApplication::clipboard()->setText("antes");
+    p.casillaFiltros()->setFocus();
+    acciones[1]->trigger();
+    acciones[0]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "antes") << "sin la grilla enfocada no hace nada";
+
+    p.grilla()->vista()->setFocus();
+    acciones[1]->trigger();
+    acciones[0]->trigger();
+    QStringList lineas = QApplication::clipboard()->text().split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lineas.size(), 2);
+    EXPECT_EQ(lineas[0].split('\t').size(), 11);
+
+    // "Activar filtros" shows the filter row, which filters in memory.
+    EXPECT_FALSE(p.grilla()->filtrosVisibles());
+    p.casillaFiltros()->setChecked(true);
+    EXPECT_TRUE(p.grilla()->filtrosVisibles());
+    p.grilla()->filtro(3)->setText("do");
+    EXPECT_EQ(p.grilla()->proxy()->rowCount(), 1);
+    respuesta = true;
+    const QModelIndex actual = p.grilla()->vista()->currentIndex();
+    QTest::keyClick(p.grilla()->filtro(3), Qt::Key_Return);
+    EXPECT_TRUE(p.grilla()->vista()->hasFocus()) << "Enter en un filtro vuelve a las filas";
+    EXPECT_EQ(p.grilla()->vista()->currentIndex(), actual) << "sin mover la celda";
+    QTest::keyClick(p.casillaFiltros(), Qt::Key_Return);
+    EXPECT_TRUE(preguntas.empty()) << "Enter no pulsa \"Borrar\"";
+    EXPECT_TRUE(p.isVisible());
+    p.casillaFiltros()->setChecked(false);
+    EXPECT_EQ(p.grilla()->proxy()->rowCount(), 2);
+}
+
+TEST_F(Pantallas, FilaIncompletaNoSeDejaHastaCompletarlaOCancelarla) {
+    PantallaEdicion p(local, formaCompanias());
+    abrir(p);
+    ModeloFilas* m = p.modelo();
+    QTableView* v = p.grilla()->vista();
+
+    // An appended row never filled in is left without a word and not written.
+    int vacia = p.insertar();
+    v->setCurrentIndex(p.grilla()->proxy()->index(0, 0));
+    QTest::qWait(10);
+    EXPECT_TRUE(mostrados.empty());
+
+    int fila = p.insertar();
+    EXPECT_EQ(fila, vacia + 1);
+    m->setData(m->index(fila, 1), "Sin código", Qt::EditRole);
+    EXPECT_EQ(p.insertar(), -1) << "no se agrega otra fila mientras esta no se puede grabar";
+    ASSERT_EQ(mostrados.size(), 1u);
+    v->setCurrentIndex(p.grilla()->proxy()->mapFromSource(m->index(0, 0)));
+    QTRY_COMPARE(mostrados.size(), size_t(2));
+    EXPECT_EQ(mostrados[1], QString::fromUtf8("Se presento el siguiente error: Field 'Código' must have a value"));
+    QTRY_COMPARE(p.grilla()->filaActual(), fila);
+
+    p.navegador()->accion(Navegador::Cancelar)->trigger();  // the edit cancelled: the row goes
+    EXPECT_EQ(m->rowCount(), 2);
+    v->setCurrentIndex(p.grilla()->proxy()->index(0, 0));
+    QTest::qWait(10);
+    EXPECT_EQ(mostrados.size(), 2u);
+
+    p.findChild<QPushButton*>("btnGrabar")->click();
+    EXPECT_FALSE(p.isVisible());
+    EXPECT_EQ(mostrados.size(), 2u);
+    EXPECT_EQ(cuenta("select count(*) from REPLICA_COMPANIA"), 1) << "la fila vacía no se inserta";
+}
+
+TEST_F(Pantallas, CompaniasBorrarPreguntaYSoloBorraAlGrabar) {
+    local.ejecutar("insert into REPLICA_COMPANIA (RPCO_COD, RPCO_SERVIDOR, RPCO_ACTIVA) values ('003', 'srv3', 'S')");
+    PantallaEdicion p(local, formaCompanias());
+    abrir(p);
+    ModeloFilas* m = p.modelo();
+    ASSERT_EQ(m->rowCount(), 2);
+    p.grilla()->ordenarPor(0, false);
+    p.grilla()->ordenarPor(0, false);  // 003 first
+    p.grilla()->vista()->setCurrentIndex(p.grilla()->proxy()->index(0, 0));
+    ASSERT_EQ(p.grilla()->proxy()->index(0, 0).data().toString(), "003");
+    EXPECT_TRUE(p.navegador()->accion(Navegador::Refrescar)->isEnabled());
+
+    respuesta = false;
+    p.navegador()->accion(Navegador::Borrar)->trigger();
+    ASSERT_EQ(preguntas.size(), 1u);
+    EXPECT_EQ(preguntas[0], preguntaBorrarRegistro());
+    EXPECT_EQ(m->rowCount(), 2);
+    respuesta = true;
+    p.navegador()->accion(Navegador::Borrar)->trigger();
+    EXPECT_EQ(m->rowCount(), 1);
+    EXPECT_FALSE(p.navegador()->accion(Navegador::Refrescar)->isEnabled()) << "leer otra vez perdería el borrado";
+    EXPECT_EQ(cuenta("select count(*) from REPLICA_COMPANIA"), 2) << "aún en memoria";
+
+    // The other row changed: the indicator tells it from the rest.
+    m->setData(m->index(0, 2), "srv-nuevo", Qt::EditRole);
+    EXPECT_EQ(p.grilla()->proxy()->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), QString::fromUtf8("✎"));
+    p.grabar();
+    EXPECT_FALSE(p.isVisible());
+    EXPECT_EQ(tabla("select RPCO_COD, RPCO_SERVIDOR from REPLICA_COMPANIA"), (std::vector<std::string>{"002|srv-nuevo|"}));
+}
+
+TEST_F(Pantallas, OrdenarYGrabarSinCambiosNoTocaLaTabla) {
+    local.ejecutar("insert into REPLICACION_CONFIGURA values (11, 'ZZ', 'N', '002')");
+    local.ejecutar("insert into REPLICACION_CONFIGURA values (12, 'AA', 'S', '002')");
+    const std::string todo = "select * from REPLICACION_CONFIGURA order by REPC_TIPO";
+    auto antes = tabla(todo);
+    PantallaEdicion p(local, formaConfDocumentos());
+    abrir(p);
+    p.grilla()->ordenarPor(1, false);
+    EXPECT_EQ(p.grilla()->proxy()->index(0, 1).data().toString(), "AA");
+    EXPECT_EQ(p.grilla()->proxy()->index(0, 0).data().toString(), "SALIDA");
+    EXPECT_FALSE(p.modelo()->hayCambios());
+    // Typing searches the current column instead of editing it.
+    p.grilla()->vista()->setFocus();
+    p.grilla()->vista()->setCurrentIndex(p.grilla()->proxy()->index(0, 1));
+    QTest::keyClicks(p.grilla()->vista(), "z");
+    EXPECT_EQ(p.grilla()->vista()->currentIndex().data().toString(), "ZZ");
+    EXPECT_FALSE(p.modelo()->hayCambios());
+    p.grabar();
+    EXPECT_FALSE(p.isVisible());
+    EXPECT_TRUE(mostrados.empty());
+    EXPECT_EQ(tabla(todo), antes);
+}
+
+TEST_F(Pantallas, NavegadorTomaElTextoDeLaCeldaQueSeEstaEditando) {
+    PantallaEdicion p(local, formaCompanias());
+    abrir(p);
+    int fila = p.insertar();
+    QTableView* v = p.grilla()->vista();
+    v->setFocus();
+    QTest::keyClick(v, '0');  // typing edits in this screen: the key opens the cell's editor
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->objectName(), "editorCelda");
+    QTest::keyClicks(editor, "04");
+    EXPECT_EQ(editor->text(), "004");
+    p.navegador()->accion(Navegador::Grabar)->trigger();
+    EXPECT_TRUE(mostrados.empty()) << (mostrados.empty() ? "" : mostrados[0].toStdString());
+    EXPECT_EQ(p.modelo()->index(fila, 0).data().toString(), "004");
+    p.findChild<QPushButton*>("btnGrabar")->click();
+    EXPECT_EQ(cuenta("select count(*) from REPLICA_COMPANIA where RPCO_COD = '004'"), 1);
+}
+
+TEST_F(Pantallas, TitulosYAnchosDeLasColumnasDeCadaPantalla) {
+    using Columnas = std::vector<std::pair<QString, int>>;
+    const Columnas eventos = {{"Tipo doc", 65}, {"Pref", 35},     {QString::fromUtf8("Número"), 73},
+                              {QString::fromUtf8("Código"), 86},  {"Servidor", 218}, {"Fecha", 76},
+                              {"Hora", 50},     {"Op", 18},       {"Prefd", 38},     {"PtVt", 26}};
+    Columnas errores = eventos;
+    errores.push_back({"Mensaje de error", -1});  // takes the rest of the row
+    const Columnas companias = {{QString::fromUtf8("Código"), 38}, {QString::fromUtf8("Compañía"), 223},
+                                {"Servidor", 262}, {"Activa", 35}};
+    const Columnas documentos = {{"Tipo documento", 301}, {"Prefijo", 35}, {"Replica", 43},
+                                 {QString::fromUtf8("Compañía"), 55}};
+    struct Caso {
+        const char* nombre;
+        std::function<std::unique_ptr<QDialog>()> crear;
+        const Columnas& columnas;
+    };
+    const Caso casos[] = {
+        {"errores", [&] { return std::make_unique<PantallaEventos>(local, formaMensajesError()); }, errores},
+        {"pendientes", [&] { return std::make_unique<PantallaEventos>(local, formaPendientes()); }, eventos},
+        {"compañías", [&] { return std::make_unique<PantallaEdicion>(local, formaCompanias()); }, companias},
+        {"documentos", [&] { return std::make_unique<PantallaEdicion>(local, formaConfDocumentos()); }, documentos},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        std::unique_ptr<QDialog> pantalla = c.crear();
+        pantalla->show();
+        Grilla* g = pantalla->findChild<Grilla*>();
+        ASSERT_TRUE(g);
+        ASSERT_EQ(g->modelo()->columnCount(), static_cast<int>(c.columnas.size()));
+        for (int i = 0; i < g->modelo()->columnCount(); ++i) {
+            EXPECT_EQ(g->modelo()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), c.columnas[i].first);
+            if (c.columnas[i].second > 0) {
+                EXPECT_EQ(g->vista()->columnWidth(i), c.columnas[i].second) << i;
+            }
+        }
+        EXPECT_EQ(g->vista()->horizontalHeader()->stretchLastSection(), c.columnas.back().second < 0);
+    }
+    // Activa is the one check box.
+    PantallaEdicion p(local, formaCompanias());
+    EXPECT_EQ(p.modelo()->flags(p.modelo()->index(0, 3)) & Qt::ItemIsUserCheckable, Qt::ItemIsUserCheckable);
+    EXPECT_EQ(p.modelo()->index(0, 3).data(Qt::CheckStateRole).toInt(), Qt::Checked) << "002 está activa";
 }
 
 }  // namespace
