@@ -57,6 +57,8 @@ void copiarDocumento(const ParametrosDocumento& p, ContextoEvento& ctx) {
     estado.idDestino = 0;
     if (fuente.vacio()) return;  // deleted at the source after its event was written
     ConjuntoFilas destino = ctx.consultarDestino(p.sentenciaBusqueda(ev));
+    destino.fijarTabla(p.tablaEncabezado);
+    const size_t columnaId = destino.indice(p.columnaId);
 
     if (destino.vacio()) {
         size_t f = destino.agregar();
@@ -67,17 +69,17 @@ void copiarDocumento(const ParametrosDocumento& p, ContextoEvento& ctx) {
         ConjuntoFilas id = ctx.generarId(p.generadorId);
         if (!id.vacio()) {
             estado.idDestino = id.valor(0, 0).comoEntero();
-            destino.asignar(f, 0, Valor::entero(estado.idDestino));
+            destino.asignar(f, columnaId, Valor::entero(estado.idDestino));
         }
         if (p.alNuevo) p.alNuevo(ctx, destino, f);
         if (p.marcarNumok) destino.asignar(f, "NUMOK", Valor::texto("N"));
         ctx.aplicar(destino, f);
         if (estado.error) return;
-        if (p.releerId) estado.idDestino = destino.valor(f, 0).comoEntero();
+        if (p.releerId) estado.idDestino = destino.valor(f, columnaId).comoEntero();
     } else {
-        const std::string idEncontrado = db::claveNumerica(destino.valor(0, 0).comoEntero());
+        estado.idDestino = destino.valor(0, columnaId).comoEntero();
+        const std::string idEncontrado = db::claveNumerica(estado.idDestino);
         for (const std::string& borrado : p.borradoDetalles) ctx.destino.ejecutar(borrado + idEncontrado);
-        estado.idDestino = destino.valor(0, 0).comoEntero();
         if (p.copiaEncabezado)
             p.copiaEncabezado(ctx, fuente, 0, destino, 0, false);
         else

@@ -30,8 +30,8 @@ struct TablaDetalle {
 };
 
 struct ParametrosDocumento {
-    std::string tablaEncabezado;
-    std::string columnaId;
+    std::string tablaEncabezado;  // where the header rows are applied
+    std::string columnaId;        // internal id of the header (its first column)
     std::string origenEncabezado;  // followed by RPEV_IDDOC
     // Business key: clavePrefijo + quoted(RPEV_PREF) + claveNumero + quoted(RPEV_NUMERO),
     // unless `busqueda` builds the statement.
