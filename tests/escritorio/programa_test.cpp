@@ -43,7 +43,8 @@ TEST_F(Programa, CincoArgumentosEnvianEnSeguidaYSigtermLoCierra) {
     ASSERT_TRUE(agente.waitForStarted(10000));
     const bool envio = pruebas::esperarHasta([&] { return lineasArchivo("ENVIO.TXT").size() == 1; });
     agente.terminate();
-    ASSERT_TRUE(agente.waitForFinished(20000)) << "SIGTERM closes the window";
+    // Generous: the embedded engine sometimes takes long to detach on exit.
+    ASSERT_TRUE(agente.waitForFinished(60000)) << "SIGTERM closes the window";
     ASSERT_TRUE(envio) << "the run starts at once, without a dialog";
     EXPECT_EQ(agente.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(agente.exitCode(), 0);
